@@ -1,0 +1,104 @@
+#pragma once
+// The thin layer between the window's handlers and Qt: controls that behave the
+// way the handlers expect (option buttons that report selection from code,
+// a three-valued check box, a query box whose typed characters can be
+// discarded, labels that fit their caption) and the mouse pointer.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRect>
+#include <QString>
+#include <functional>
+#include <string_view>
+
+namespace telvara {
+
+// Layout units: 15 twips to a device-independent pixel.
+int TwipsToPx(int twips);
+QRect TwipsRect(int left, int top, int width, int height);
+
+// The layout's Japanese Gothic face at the given size, with the faces Debian
+// installs named as fallbacks (fontconfig would otherwise pick a Latin face).
+QFont GothicFont(double pointSize);
+QFont DefaultWindowFont();
+
+// Modifier code: 1 Shift + 2 Ctrl + 4 Alt. Button code: 1 left, 2 right, 4 middle.
+int ShiftCode(Qt::KeyboardModifiers modifiers);
+int ButtonCode(Qt::MouseButton button);
+
+inline QString ToQString(std::u16string_view text) {
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+inline std::u16string_view View(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
+
+// A label that sizes itself to its caption, keeping its top-left corner.
+class AutoSizeLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  void SetCaption(const QString& caption);
+  std::function<void()> onDblClick;
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+// An option button whose selection, by user or by code, raises onClick, and
+// which reports every mouse release over it, whatever the button.
+class OptionButton : public QRadioButton {
+ public:
+  explicit OptionButton(const QString& text, QWidget* parent);
+  void SetValue(bool selected) { setChecked(selected); }
+  std::function<void()> onClick;
+  std::function<void(int button, int shift, int x, int y)> onMouseUp;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A check box valued 0 (clear), 1 (ticked) or 2 (grey). Qt numbers a ticked
+// box 2, so the values are translated here and nowhere else.
+class CheckBox : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+  int Value() const;
+  void SetValue(int value);
+
+ protected:
+  void nextCheckState() override;  // a click ticks or clears; grey only from code
+};
+
+// The query box. onKeyDown sees every key first; onKeyPress then sees each
+// typed character and may set it to 0 to discard it. Keys that type nothing
+// (arrows, Delete, Home, End) never reach onKeyPress.
+class QueryBox : public QLineEdit {
+ public:
+  explicit QueryBox(QWidget* parent);
+  void SetImeMode(int mode);  // 3 off and locked, 4 on
+  int ImeMode() const { return imeMode_; }
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+  std::function<void()> onGotFocus;
+  std::function<void(int keyCode, int shift)> onKeyDown;
+  std::function<void(int& keyAscii)> onKeyPress;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+
+ private:
+  QString filterTyped(const QString& typed);
+  int imeMode_ = 0;
+};
+
+// Pointer codes: 0 default, 11 busy.
+void SetWidgetPointer(QWidget* widget, int code);
+// The application-wide pointer, over every window of the program.
+void SetScreenPointer(int code);
+int ScreenPointer();
+
+}  // namespace telvara

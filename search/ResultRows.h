@@ -1,0 +1,26 @@
+#pragma once
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "directory/AreaDirectory.h"
+#include "directory/PrefList.h"
+
+namespace telvara {
+
+inline constexpr std::u16string_view kOldNameMark = u"(旧)";
+inline constexpr int kColumnCount = 6;
+
+// The last `width` characters of `width` zeros followed by n in decimal.
+std::u16string ZeroPad(int n, int width);
+
+// The six cells of a result row for slot i, in column order
+// No, 局番, 都道府県, 対象区域, 旧, CD. `counter` is the number of rows added
+// before this one; withCd is false for a prefecture listing.
+std::array<std::u16string, kColumnCount> ResultRowTexts(const AreaDirectory& dir, const PrefList& prefs,
+                                                        int i, int counter, bool withCd);
+
+// "<count> 件"
+std::u16string CountLineText(int count);
+
+}  // namespace telvara
