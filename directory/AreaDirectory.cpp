@@ -3,17 +3,9 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace telvara {
+#include "directory/Numbers.h"
 
-int LeadingNumber(std::u16string_view text) {
-  int value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') break;
-    value = value * 10 + (c - u'0');
-    if (value > 100000000) break;  // far beyond any code we hold; never overflows
-  }
-  return value;
-}
+namespace telvara {
 
 std::u16string_view AreaDirectory::at(const Column& c, int i) {
   if (i < 0 || i >= kSlotCount) throw std::out_of_range("directory index out of range");

@@ -61,7 +61,4 @@ class DirectoryStore {
 std::span<const TableRow> RegionalRows();
 std::span<const TableRow> ServiceRows();
 
-// The number a text begins with (leading ASCII digits); 0 when there is none.
-int LeadingNumber(std::u16string_view text);
-
 }  // namespace telvara

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "directory/AreaDirectory.h"
+#include "directory/Numbers.h"
 #include "search/ResultRows.h"
 
 namespace telvara {

@@ -4,15 +4,13 @@
 #include <string_view>
 
 #include "directory/AreaDirectory.h"
+#include "directory/Numbers.h"
 #include "directory/PrefList.h"
 
 namespace telvara {
 
 inline constexpr std::u16string_view kOldNameMark = u"(旧)";
 inline constexpr int kColumnCount = 6;
-
-// The last `width` characters of `width` zeros followed by n in decimal.
-std::u16string ZeroPad(int n, int width);
 
 // The six cells of a result row for slot i, in column order
 // No, 局番, 都道府県, 対象区域, 旧, CD. `counter` is the number of rows added
