@@ -10,6 +10,9 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "directory/AreaDirectory.h"
 #include "directory/PrefList.h"
@@ -186,6 +189,74 @@ TEST_F(RegionalTable, ChangeCodesStandInTheirArrangement) {
   EXPECT_EQ(doubled, 2);
   EXPECT_EQ(before, 8);
   EXPECT_EQ(alone, 27);
+}
+
+// Texts that the list is known to carry, with every prefecture and code each
+// stands under, and its change code where the list's own is known (empty where
+// the row is ours). A text that moves, doubles or disappears shows up here
+// before a user meets it.
+struct Place {
+  std::u16string_view pref, code, cd;
+};
+struct KnownText {
+  const char16_t* area;
+  std::vector<Place> places;
+};
+
+class KnownTexts : public RegionalTable, public ::testing::WithParamInterface<KnownText> {};
+
+TEST_P(KnownTexts, StandWhereTheListPutsThem) {
+  const KnownText& want = GetParam();
+  std::multiset<std::pair<std::u16string_view, std::u16string_view>> got, wanted;
+  std::set<std::tuple<std::u16string_view, std::u16string_view, std::u16string_view>> withCd;
+  for (int i = 0; i <= 1771; ++i) {
+    if (Hole(i) || dir().Area(i) != want.area) continue;
+    got.emplace(dir().Pref(i), dir().Code(i));
+    withCd.emplace(dir().Pref(i), dir().Code(i), dir().Cd(i));
+  }
+  for (const Place& p : want.places) {
+    wanted.emplace(p.pref, p.code);
+    if (!p.cd.empty()) {
+      EXPECT_TRUE(withCd.contains({p.pref, p.code, p.cd}))
+          << Utf8(want.area) << " under " << Utf8(p.code) << " with change code " << Utf8(p.cd);
+    }
+  }
+  EXPECT_EQ(got, wanted) << Utf8(want.area);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ListFacts, KnownTexts,
+    ::testing::Values(
+        // The same text under two prefectures, and under two codes.
+        KnownText{u"中郡", {{u"神奈川県", u"0463", u""}, {u"京都府", u"0772", u""}}},
+        KnownText{u"北見市", {{u"北海道", u"0152", u""}, {u"北海道", u"0157", u""}}},
+        // The new 庄原市 under each of the four codes that served its parts
+        // (and the old city under its own code).
+        KnownText{u"庄原市",
+                  {{u"広島県", u"08247", u""},
+                   {u"広島県", u"082485", u"1"},
+                   {u"広島県", u"082486", u"1"},
+                   {u"広島県", u"082488", u"1"},
+                   {u"広島県", u"08477", u"1"}}},
+        // The old and the new 花巻市 side by side.
+        KnownText{u"花巻市", {{u"岩手県", u"0198", u"0"}, {u"岩手県", u"0198", u"1"}}},
+        KnownText{u"蕨市", {{u"埼玉県", u"048", u""}}},
+        // 06 reaches into 八尾市 only at 竹渕; the rest of the city dials 0729.
+        KnownText{u"八尾市(竹渕、竹渕西、竹渕東)", {{u"大阪府", u"06", u""}}},
+        KnownText{u"八尾市(竹渕、竹渕西、竹渕東)を除く", {{u"大阪府", u"0729", u""}}}));
+
+TEST_F(RegionalTable, ShortestTextsHaveTwoCharacters) {
+  std::set<std::u16string_view> shortest;
+  size_t least = SIZE_MAX;
+  for (int i = 0; i <= 1771; ++i) {
+    if (Hole(i)) continue;
+    const auto area = dir().Area(i);
+    if (area.size() < least) shortest.clear(), least = area.size();
+    if (area.size() == least) shortest.insert(area);
+  }
+  EXPECT_EQ(least, 2u);
+  EXPECT_TRUE(shortest.contains(u"蕨市"));
+  EXPECT_TRUE(shortest.contains(u"中郡"));
 }
 
 // ---- Against the reference files -------------------------------------------
