@@ -174,6 +174,14 @@ void TelvaraMain::addResultRow(int i, int counter, bool withCd) {
   if (!cells[5].empty()) ListView1->SetSubItem(position, 5, ToQString(cells[5]));
 }
 
+template <class Walk>
+void TelvaraMain::refillList(bool withCd, Walk&& walk) {
+  ReportList::Update update(*ListView1);
+  ListView1->Clear();
+  int counter = 0;
+  walk([&](int i) { addResultRow(i, counter++, withCd); });
+}
+
 void TelvaraMain::writeCountLine() { Label2->SetCaption(ToQString(CountLineText(ListView1->Count()))); }
 
 void TelvaraMain::Command1_Click() {
@@ -190,16 +198,8 @@ void TelvaraMain::Command1_Click() {
     const QString choice = prefChoice();
     const SearchSettings settings = CaptureSettings(View(choice), Check1->Value(), Option1[1]->isChecked());
     setMousePointer(11);
-    {
-      ReportList::Update update(*ListView1);
-      ListView1->Clear();
-      int HitCounter = 0;
-      Label2->SetCaption(QString());
-      WalkSearch(Store, View(query), View(choice), settings, [&](int i) {
-        addResultRow(i, HitCounter, true);
-        ++HitCounter;
-      });
-    }
+    Label2->SetCaption(QString());
+    refillList(true, [&](auto&& onMatch) { WalkSearch(Store, View(query), View(choice), settings, onMatch); });
     setMousePointer(0);
     writeCountLine();
     Text1->setFocus();
@@ -215,15 +215,7 @@ void TelvaraMain::Label1_DblClick(int /*index*/) {
   if (View(choice) == kWholeCountry) return;
   Label2->SetCaption(QString());
   setMousePointer(11);
-  {
-    ReportList::Update update(*ListView1);
-    ListView1->Clear();
-    int counter = 0;
-    WalkListing(Store, View(choice), [&](int i) {
-      addResultRow(i, counter, false);
-      ++counter;
-    });
-  }
+  refillList(false, [&](auto&& onMatch) { WalkListing(Store, View(choice), onMatch); });
   setMousePointer(0);
   writeCountLine();
 }

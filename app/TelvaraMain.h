@@ -67,6 +67,10 @@ class TelvaraMain : public QWidget {
   void fillFilter();
   QString prefChoice() const;
   void addResultRow(int i, int counter, bool withCd);
+  // Replaces the list's rows with those the walk reports, numbered from 1, in
+  // one update of the list.
+  template <class Walk>
+  void refillList(bool withCd, Walk&& walk);
   void writeCountLine();
   void setMousePointer(int code);
 
