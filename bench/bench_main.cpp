@@ -15,15 +15,6 @@ using namespace telvara;
 
 namespace {
 
-const DirectoryStore& Store() {
-  static const DirectoryStore store = [] {
-    DirectoryStore s;
-    s.LoadAll();
-    return s;
-  }();
-  return store;
-}
-
 // Worst cases: the most matches ("0" partial, a long area text), or the
 // longest comparison for exact matches (a long text that fails late).
 void BM_Walk(benchmark::State& state) {
@@ -37,7 +28,7 @@ void BM_Walk(benchmark::State& state) {
   const SearchSettings s = CaptureSettings(pref, exact, areaMode == 1);
   for (auto _ : state) {
     int hits = 0;
-    WalkSearch(Store(), query, pref, s, [&](int) { ++hits; });
+    WalkSearch(LoadedStore(), query, pref, s, [&](int) { ++hits; });
     benchmark::DoNotOptimize(hits);
   }
 }

@@ -47,4 +47,13 @@ void DirectoryStore::LoadAll() {
   LoadServiceNumbers();
 }
 
+const DirectoryStore& LoadedStore() {
+  static const DirectoryStore store = [] {
+    DirectoryStore s;
+    s.LoadAll();
+    return s;
+  }();
+  return store;
+}
+
 }  // namespace telvara

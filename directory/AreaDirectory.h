@@ -57,6 +57,10 @@ class DirectoryStore {
   void loadRegional(int first, int last);
 };
 
+// One store, loaded on first use and never written again, for readers that
+// only look rows up (checks and measurements) and need not pay for a load each.
+const DirectoryStore& LoadedStore();
+
 // The compiled-in tables, each in ascending slot order.
 std::span<const TableRow> RegionalRows();
 std::span<const TableRow> ServiceRows();

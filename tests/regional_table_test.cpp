@@ -64,21 +64,16 @@ const Block kBlocks[47] = {
 class RegionalTable : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    store_ = new DirectoryStore;
-    store_->LoadAll();
     prefs_ = new PrefList;
     prefs_->Fill();
   }
   static void TearDownTestSuite() {
-    delete store_;
     delete prefs_;
   }
-  const AreaDirectory& dir() const { return store_->Directory; }
+  const AreaDirectory& dir() const { return LoadedStore().Directory; }
   static bool Hole(int i) { return i == 659 || i == 892; }
-  static DirectoryStore* store_;
   static PrefList* prefs_;
 };
-DirectoryStore* RegionalTable::store_ = nullptr;
 PrefList* RegionalTable::prefs_ = nullptr;
 
 TEST_F(RegionalTable, BlocksMatchTheirCounts) {

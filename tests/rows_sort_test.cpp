@@ -13,11 +13,8 @@ using namespace telvara;
 namespace {
 
 struct Fixture : ::testing::Test {
-  void SetUp() override {
-    store.LoadAll();
-    prefs.Fill();
-  }
-  DirectoryStore store;
+  void SetUp() override { prefs.Fill(); }
+  const DirectoryStore& store = LoadedStore();
   PrefList prefs;
 };
 

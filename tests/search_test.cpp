@@ -11,17 +11,8 @@ using namespace telvara;
 
 namespace {
 
-const DirectoryStore& Loaded() {
-  static const DirectoryStore store = [] {
-    DirectoryStore s;
-    s.LoadAll();
-    return s;
-  }();
-  return store;
-}
-
 std::vector<int> Find(std::u16string_view query, int areaMode, int exact, std::u16string_view pref = kWholeCountry,
-                      const DirectoryStore& store = Loaded()) {
+                      const DirectoryStore& store = LoadedStore()) {
   const SearchSettings s = CaptureSettings(pref, exact, areaMode == 1);
   std::vector<int> hits;
   WalkSearch(store, query, pref, s, [&](int i) { hits.push_back(i); });
@@ -73,7 +64,7 @@ TEST(Search, RowsComeInDirectoryOrder) {
   EXPECT_EQ(Find(u"011", 0, 1), (std::vector<int>{0, 1, 2, 3}));
   const auto services = Find(u"11", 0, 0, kCommon);
   std::vector<std::u16string_view> codes;
-  for (int i : services) codes.push_back(Loaded().Directory.Code(i));
+  for (int i : services) codes.push_back(LoadedStore().Directory.Code(i));
   EXPECT_EQ(codes, (std::vector<std::u16string_view>{u"110", u"117", u"115", u"113", u"114", u"116", u"118", u"119"}));
   const auto hits = Find(u"0", 0, 0);
   EXPECT_TRUE(std::is_sorted(hits.begin(), hits.end()));
@@ -83,11 +74,11 @@ TEST(Search, PartialAreaQueryFindsTheCityAndTheExactOneOnlyWhole) {
   const auto hits = Find(u"札幌", 1, 0);
   ASSERT_FALSE(hits.empty());
   bool city = false;
-  for (int i : hits) city |= Loaded().Directory.Area(i) == u"札幌市";
+  for (int i : hits) city |= LoadedStore().Directory.Area(i) == u"札幌市";
   EXPECT_TRUE(city);
   const auto hokuto = Find(u"北斗市", 1, 1, u"北海道");
   ASSERT_EQ(hokuto.size(), 1u);
-  EXPECT_EQ(Loaded().Directory.Code(hokuto[0]), u"0138");
+  EXPECT_EQ(LoadedStore().Directory.Code(hokuto[0]), u"0138");
 }
 
 TEST(Search, BeforeLoadingOnlySlotZeroIsVisitedAndNothingMatches) {
@@ -126,7 +117,7 @@ TEST(Search, SettingsAreCapturedFromTheControlValues) {
 TEST(Listing, SelectsWholePrefecturesInDirectoryOrder) {
   auto count = [](std::u16string_view pref) {
     int n = 0;
-    WalkListing(Loaded(), pref, [&](int) { ++n; });
+    WalkListing(LoadedStore(), pref, [&](int) { ++n; });
     return n;
   };
   EXPECT_EQ(count(u"東京都"), 50);

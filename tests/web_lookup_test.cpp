@@ -101,8 +101,7 @@ std::u16string DecodeQuery(const std::u16string& address) {
 }
 
 TEST(EncodeQuery, EveryDirectoryRowRoundTrips) {
-  DirectoryStore store;
-  store.LoadAll();
+  const DirectoryStore& store = LoadedStore();
   int checked = 0;
   for (int i = 0; i <= store.LastIndex; ++i) {
     if (store.Directory.Area(i).empty()) continue;
