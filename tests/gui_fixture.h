@@ -21,31 +21,26 @@ struct FakeApp : AppServices {
   void End() override { ++ended; }
 };
 
-struct BrowserLog {
+// Records the address each opened browser was sent to, and the pointer meanwhile.
+struct RecordingFactory : BrowserFactory {
   std::vector<std::u16string> addresses;
-  std::vector<std::string> calls;
   bool failCreate = false;
   int pointerDuringOpen = -1;
-};
 
-struct RecordingBrowser : Browser {
-  explicit RecordingBrowser(BrowserLog& l) : log(l) {}
-  void Navigate2(const std::u16string& a) override {
-    log.addresses.push_back(a);
-    log.calls.push_back("navigate");
-    log.pointerDuringOpen = ScreenPointer();
-  }
-  void SetVisible(bool) override { log.calls.push_back("visible"); }
-  void SetStatusText(const std::u16string&) override { log.calls.push_back("status"); }
-  void Release() override { log.calls.push_back("release"); }
-  BrowserLog& log;
-};
-
-struct RecordingFactory : BrowserFactory {
-  BrowserLog log;
+  struct Recorder : Browser {
+    explicit Recorder(RecordingFactory& f) : factory(f) {}
+    void Navigate2(const std::u16string& a) override {
+      factory.addresses.push_back(a);
+      factory.pointerDuringOpen = ScreenPointer();
+    }
+    void SetVisible(bool) override {}
+    void SetStatusText(const std::u16string&) override {}
+    void Release() override {}
+    RecordingFactory& factory;
+  };
   std::unique_ptr<Browser> Create() override {
-    if (log.failCreate) throw std::runtime_error("no browser");
-    return std::make_unique<RecordingBrowser>(log);
+    if (failCreate) throw std::runtime_error("no browser");
+    return std::make_unique<Recorder>(*this);
   }
 };
 
@@ -57,7 +52,6 @@ class WindowTest : public ::testing::Test {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
-  void TearDown() override { window.reset(); }
 
   // Real key events, one a character; characters beyond ASCII come as a
   // keyboard layout delivers them, with no key code of their own.
@@ -69,7 +63,7 @@ class WindowTest : public ::testing::Test {
         QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
   }
-  // Types the query into the box and presses Enter.
+  // Types the query into the emptied box and presses Enter.
   void Search(const QString& text) {
     window->Text1->setFocus();
     window->Text1->clear();
@@ -77,8 +71,23 @@ class WindowTest : public ::testing::Test {
     QTest::keyClick(window->Text1, Qt::Key_Return);
   }
   void SetAreaMode(bool area) { QTest::mouseClick(window->Option1[area ? 1 : 0], Qt::LeftButton); }
-  void SetExact(bool exact) { window->Check1->SetValue(exact ? 1 : 0); }
+  void SetExact(bool exact) {
+    if (window->Check1->Value() != (exact ? 1 : 0)) QTest::mouseClick(window->Check1, Qt::LeftButton);
+  }
   void ChoosePref(const QString& pref) { window->Combo1->setCurrentIndex(window->Combo1->findText(pref)); }
+  // What a double-click on a label lists: press, release, double-click, release.
+  static void DoubleClick(QWidget* w, QPoint at = {}, Qt::MouseButton button = Qt::LeftButton,
+                          Qt::KeyboardModifiers mods = {}) {
+    if (at.isNull()) at = w->rect().center();
+    QTest::mousePress(w, button, mods, at);
+    QTest::mouseRelease(w, button, mods, at);
+    QTest::mouseDClick(w, button, mods, at);
+    QTest::mouseRelease(w, button, mods, at);
+  }
+  void ListPref(const QString& pref) {
+    ChoosePref(pref);
+    DoubleClick(window->Label1[0]);
+  }
   void ClickHeader(int column) {
     QHeaderView* header = window->ListView1->header();
     // The two one-pixel columns sit on a resize handle: no pointer can click
@@ -95,24 +104,18 @@ class WindowTest : public ::testing::Test {
     for (int p = 1; p <= window->ListView1->Count(); ++p) cells << window->ListView1->SubItem(p, column);
     return cells;
   }
-  // Accepts the next modal message box and reports what it showed.
-  struct Seen {
-    bool shown = false;
-    QString text, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttons = 0;
-  };
-  std::shared_ptr<Seen> ExpectMessageBox() {
-    auto seen = std::make_shared<Seen>();
+  int Count() const { return window->ListView1->Count(); }
+  QString CountLine() const { return window->Label2->text(); }
+
+  // Accepts the next modal message box; the texts it showed land in seen:
+  // text, title, icon and button count.
+  std::shared_ptr<QStringList> ExpectMessageBox() {
+    auto seen = std::make_shared<QStringList>();
     QTimer::singleShot(0, [seen] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
-      seen->shown = true;
-      seen->text = box->text();
-      seen->title = box->windowTitle();
-      seen->icon = box->icon();
-      seen->buttons = static_cast<int>(box->buttons().size());
-      box->accept();
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        *seen << box->text() << box->windowTitle() << QString::number(box->icon()) << QString::number(box->buttons().size());
+        box->accept();
+      }
     });
     return seen;
   }

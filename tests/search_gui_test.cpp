@@ -1,3 +1,5 @@
+#include <QRegularExpression>
+
 #include "gui_fixture.h"
 
 namespace telvara::testing {
@@ -5,17 +7,59 @@ namespace {
 
 using SearchWindow = WindowTest;
 
-TEST_F(SearchWindow, EnterRunsTheSearchAndWritesRowsAndCount) {
-  Search("0123");
-  ASSERT_EQ(window->ListView1->Count(), 7);
-  EXPECT_EQ(window->Label2->text(), "7 件");
+// What the window's own controls ask for, as a user sets them.
+struct WindowSearch {
+  const char* name;
+  bool area;
+  int exact;  // the check box: 0 clear, 1 ticked, 2 grey (grey searches partially)
+  const char16_t* pref;
+  const char16_t* query;
+  int count;
+  const char16_t* firstArea;  // 対象区域 and CD of the first row, when there is one
+  const char16_t* firstCd;
+};
+
+class WindowSearches : public WindowTest, public ::testing::WithParamInterface<WindowSearch> {};
+
+TEST_P(WindowSearches, RowsAndCountLine) {
+  const WindowSearch& c = GetParam();
+  SetAreaMode(c.area);
+  if (c.exact == 2)
+    window->Check1->SetValue(2);
+  else
+    SetExact(c.exact == 1);
+  ChoosePref(QString::fromUtf16(c.pref));
+  Search(QString::fromUtf16(c.query));
+  ASSERT_EQ(Count(), c.count);
+  EXPECT_EQ(CountLine(), QString::number(c.count) + " 件");
+  if (c.count == 0) return;
   EXPECT_EQ(window->ListView1->Text(1), "0001");
-  EXPECT_EQ(window->ListView1->Text(7), "0007");
+  EXPECT_EQ(window->ListView1->Text(c.count), QString::number(c.count).rightJustified(4, '0'));
+  EXPECT_EQ(window->ListView1->SubItem(1, 3), QString::fromUtf16(c.firstArea));
+  EXPECT_EQ(window->ListView1->SubItem(1, 5), QString::fromUtf16(c.firstCd));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, WindowSearches,
+    ::testing::Values(WindowSearch{"code_0123", false, 0, u"全  国", u"0123", 7, u"恵庭市", u"01"},
+                      WindowSearch{"code_0_every_code", false, 0, u"全  国", u"0", 1790, u"江別市", u"01"},
+                      WindowSearch{"code_exact_0_none", false, 1, u"全  国", u"0", 0, nullptr, nullptr},
+                      WindowSearch{"common_11", false, 0, u"共  通", u"11", 8, u"警察", u"48"},
+                      WindowSearch{"tokyo_exact_03", false, 1, u"東京都", u"03", 4, u"東京都内２３区", u"13"},
+                      WindowSearch{"osaka_exact_03_none", false, 1, u"大阪府", u"03", 0, nullptr, nullptr},
+                      WindowSearch{"area_yakumo", true, 0, u"全  国", u"八雲", 3, u"二海郡八雲町", u"01"},
+                      WindowSearch{"area_exact_old_name", true, 1, u"全  国", u"山越郡八雲町", 1,
+                                   u"(旧)山越郡八雲町", u"01"},
+                      WindowSearch{"area_grey_is_partial", true, 2, u"全  国", u"八雲", 3, u"二海郡八雲町", u"01"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SearchWindow, EnterSearchesAgainAndLeavesFocusInTheBox) {
+  Search("0123");
+  for (int i = 0; i < 3; ++i) QTest::keyClick(window->Text1, Qt::Key_Return);
+  ASSERT_EQ(Count(), 7);
+  EXPECT_EQ(CountLine(), "7 件");
   EXPECT_EQ(Column(1), (QStringList{"0123", "0123", "01235", "01237", "01237", "01238", "01238"}));
-  EXPECT_EQ(window->ListView1->SubItem(1, 3), "恵庭市");
-  EXPECT_EQ(window->ListView1->SubItem(1, 2), "北海道");
-  EXPECT_EQ(window->ListView1->SubItem(1, 4), "");
-  EXPECT_EQ(window->ListView1->SubItem(1, 5), "01");
+  EXPECT_EQ(Column(2) + Column(4), QStringList(7, "北海道") + QStringList(7, ""));
   EXPECT_EQ(window->focusWidget(), window->Text1);
   EXPECT_EQ(window->MousePointer(), 0);
 }
@@ -33,180 +77,102 @@ TEST_F(SearchWindow, SpacesOnlyShowsTheMessageAndKeepsTheRows) {
   window->Text1->setText("   ");
   auto seen = ExpectMessageBox();
   QTest::keyClick(window->Text1, Qt::Key_Return);
-  ASSERT_TRUE(seen->shown);
-  EXPECT_EQ(seen->text, QString::fromUtf16(u"市外局番または対象区域名を入力してください。\u0020\u0020\u0020\u0020\u0020"));
-  EXPECT_EQ(seen->title, "Telvara");
-  EXPECT_EQ(seen->icon, QMessageBox::Warning);
-  EXPECT_EQ(seen->buttons, 1);
-  EXPECT_EQ(window->Text1->text(), "");
-  EXPECT_EQ(window->ListView1->Count(), 7);
-  EXPECT_EQ(window->Label2->text(), "7 件");
+  EXPECT_EQ(*seen, (QStringList{QString::fromUtf16(u"市外局番または対象区域名を入力してください。\u0020\u0020\u0020\u0020\u0020"),
+                                "Telvara", QString::number(QMessageBox::Warning), "1"}));
+  EXPECT_EQ((QStringList{window->Text1->text(), CountLine()}), (QStringList{"", "7 件"}));
+  EXPECT_EQ(Count(), 7);
   EXPECT_EQ(window->focusWidget(), window->Text1);
 }
 
-TEST_F(SearchWindow, ZeroPartialListsAllCodesAndExactNone) {
-  Search("0");
-  EXPECT_EQ(window->ListView1->Count(), 1790);
-  EXPECT_EQ(window->Label2->text(), "1790 件");
-  EXPECT_EQ(window->ListView1->Text(1790), "1790");
-  SetExact(true);
-  Search("0");
-  EXPECT_EQ(window->ListView1->Count(), 0);
-  EXPECT_EQ(window->Label2->text(), "0 件");
-}
-
-TEST_F(SearchWindow, PrefectureChoiceRestricts) {
-  ChoosePref("共  通");
-  Search("11");
-  EXPECT_EQ(Column(1), (QStringList{"110", "117", "115", "113", "114", "116", "118", "119"}));
-  EXPECT_EQ(Column(5), QStringList(8, "48"));
-  SetExact(true);
-  ChoosePref("東京都");
-  Search("03");
-  EXPECT_EQ(window->ListView1->Count(), 4);
-  EXPECT_EQ(window->ListView1->SubItem(1, 5), "13");
-  ChoosePref("大阪府");
-  Search("03");
-  EXPECT_EQ(window->ListView1->Count(), 0);
-}
-
-TEST_F(SearchWindow, AreaModeMarksOldNames) {
-  SetAreaMode(true);
-  Search("八雲");
-  ASSERT_EQ(window->ListView1->Count(), 3);
-  EXPECT_EQ(Column(3).filter("(旧)"), QStringList{"(旧)山越郡八雲町"});
-  SetExact(true);
-  Search("山越郡八雲町");
-  EXPECT_EQ(Column(3), QStringList{"(旧)山越郡八雲町"});
-  window->Check1->SetValue(2);  // grey searches partially
-  Search("八雲");
-  EXPECT_EQ(window->ListView1->Count(), 3);
-}
-
-TEST_F(SearchWindow, HostileQueriesAreHarmless) {
+TEST_F(SearchWindow, HostileQueriesFindNothingAndAFailureMidWalkKeepsRowsPointerAndFocus) {
   SetAreaMode(true);
   const QString huge(100000, QChar(u'町'));
-  const QString odd[] = {huge, QString(QChar(0)), QString(QChar(0xD800)), QString::fromUtf16(u"\u3000"),
-                         "\t\x01\x1b", huge + "札幌市"};
-  for (const QString& q : odd) {
+  for (const QString& q : {huge, QString(QChar(0)), QString(QChar(0xD800)), QString::fromUtf16(u"\u3000"),
+                           QString("\t\x01\x1b"), huge + "札幌市"}) {
     window->Text1->setText(q);
     QTest::mouseClick(window->Command1, Qt::LeftButton);
-    EXPECT_EQ(window->ListView1->Count(), 0);
-    EXPECT_EQ(window->Label2->text(), "0 件");
+    EXPECT_EQ(std::tuple(Count(), CountLine()), std::tuple(0, QString("0 件")));
   }
-}
-
-TEST_F(SearchWindow, RepeatedEnterGivesTheSameResult) {
-  Search("0123");
-  for (int i = 0; i < 10; ++i) QTest::keyClick(window->Text1, Qt::Key_Return);
-  EXPECT_EQ(window->ListView1->Count(), 7);
-  EXPECT_EQ(window->Label2->text(), "7 件");
-  EXPECT_EQ(window->ListView1->Text(7), "0007");
-}
-
-TEST_F(SearchWindow, AFailureMidWalkKeepsRowsAndRestoresPointerAndFocus) {
+  SetAreaMode(false);
   window->Store.LastIndex = 1900;  // walks past the last slot: the directory refuses index 1851
   window->Combo1->setFocus();
   window->Text1->setText("0");
   QTest::mouseClick(window->Command1, Qt::LeftButton);
-  EXPECT_EQ(window->ListView1->Count(), 1790);
-  EXPECT_EQ(window->Label2->text(), "");
-  EXPECT_EQ(window->MousePointer(), 0);
+  EXPECT_EQ(std::tuple(Count(), CountLine(), window->MousePointer()), std::tuple(1790, QString(), 0));
   EXPECT_EQ(window->focusWidget(), window->Text1);
 }
 
-TEST_F(SearchWindow, LabelDoubleClickListsThePrefecture) {
+TEST_F(SearchWindow, LabelDoubleClickListsThePrefectureWithoutCd) {
   window->Text1->setText("999");
-  ChoosePref("東京都");
   window->Combo1->setFocus();
-  QTest::mouseDClick(window->Label1[0], Qt::LeftButton);
-  ASSERT_EQ(window->ListView1->Count(), 50);
-  EXPECT_EQ(window->ListView1->Text(1), "0001");
-  EXPECT_EQ(window->ListView1->Text(50), "0050");
-  EXPECT_EQ(Column(2), QStringList(50, "東京都"));
-  EXPECT_EQ(Column(5), QStringList(50, ""));
-  EXPECT_EQ(window->Label2->text(), "50 件");
-  EXPECT_EQ(window->Text1->text(), "999");
+  ListPref("東京都");
+  ASSERT_EQ(Count(), 50);
+  EXPECT_EQ(Column(2) + Column(5), QStringList(50, "東京都") + QStringList(50, ""));
+  EXPECT_EQ((QStringList{window->ListView1->Text(50), CountLine(), window->Text1->text()}),
+            (QStringList{"0050", "50 件", "999"}));
   EXPECT_EQ(window->focusWidget(), window->Combo1);  // focus stays
 
+  // Mode and exact match play no part, and either label lists.
   const QStringList tokyo = Column(3);
   SetAreaMode(true);
   SetExact(true);
-  QTest::mouseDClick(window->Label1[1], Qt::LeftButton);
+  DoubleClick(window->Label1[1]);
   EXPECT_EQ(Column(3), tokyo);
-
-  ChoosePref("共  通");
-  QTest::mouseDClick(window->Label1[1], Qt::LeftButton);
-  ASSERT_EQ(window->ListView1->Count(), 43);
-  EXPECT_EQ(window->ListView1->SubItem(1, 3), "警察");
+  ListPref("共  通");
+  ASSERT_EQ(Count(), 43);
   EXPECT_EQ(window->ListView1->SubItem(43, 3), "あいたらお知らせ");
-
-  ChoosePref("北海道");
-  QTest::mouseDClick(window->Label1[0], Qt::LeftButton);
-  EXPECT_EQ(window->ListView1->Count(), 151);
+  ListPref("北海道");
+  EXPECT_EQ(Count(), 151);
   EXPECT_EQ(Column(3).filter(QRegularExpression("^\\(旧\\)")).size(), 8);
-}
 
-TEST_F(SearchWindow, WholeCountryListingChangesNothing) {
+  SetAreaMode(false);
+  SetExact(false);
+  ChoosePref("全  国");
   Search("0123");
-  window->Combo1->setCurrentIndex(49);  // the second whole-country entry
-  QTest::mouseDClick(window->Label1[0], Qt::LeftButton);
-  QTest::mouseDClick(window->Label1[1], Qt::LeftButton);
-  EXPECT_EQ(window->ListView1->Count(), 7);
-  EXPECT_EQ(window->Label2->text(), "7 件");
+  window->Combo1->setCurrentIndex(49);  // the whole country lists nothing and changes nothing
+  DoubleClick(window->Label1[0]);
+  EXPECT_EQ(std::tuple(Count(), CountLine()), std::tuple(7, QString("7 件")));
 }
 
-TEST_F(SearchWindow, HeaderClicksSort) {
+TEST_F(SearchWindow, HeaderClicksAlternatePerColumnAndLaterRowsFollowTheOrder) {
+  const QStringList up = {"0001", "0002", "0003", "0004", "0005", "0006", "0007"};
+  QStringList down = up;
+  std::reverse(down.begin(), down.end());
   Search("0123");
   ClickHeader(0);  // No: descending
-  EXPECT_EQ(Column(0).first(3), (QStringList{"0007", "0006", "0005"}));
+  EXPECT_EQ(Column(0), down);
   ClickHeader(1);  // 局番: descending, ties keep their order
   EXPECT_EQ(Column(1), (QStringList{"01238", "01238", "01237", "01237", "01235", "0123", "0123"}));
-  EXPECT_EQ(Column(0), (QStringList{"0007", "0006", "0005", "0004", "0003", "0002", "0001"}));
-  ClickHeader(0);  // No again: its count is 2, ascending
-  EXPECT_EQ(Column(0), (QStringList{"0001", "0002", "0003", "0004", "0005", "0006", "0007"}));
-  ClickHeader(5);  // CD: nothing at all
-  EXPECT_EQ(Column(0).first(2), (QStringList{"0001", "0002"}));
+  EXPECT_EQ(Column(0), down);
+  ClickHeader(0);  // No again: its second click, ascending
+  EXPECT_EQ(Column(0), up);
+  ClickHeader(5);  // CD sorts nothing and is not counted
+  EXPECT_EQ(Column(0), up);
   EXPECT_EQ(window->Sort.Count(5), 0);
-  EXPECT_EQ(window->ListView1->model()->headerData(0, Qt::Horizontal).toString(), "No");
-}
 
-TEST_F(SearchWindow, PrefectureHeaderOrdersByNumberAndLaterRowsFollowTheOrder) {
-  ChoosePref("全  国");
   Search("11");  // regional rows and nationwide numbers
-  ClickHeader(2);
-  EXPECT_EQ(window->ListView1->SubItem(1, 5), "48");
-  EXPECT_EQ(window->ListView1->SubItem(window->ListView1->Count(), 5), "01");
-  ClickHeader(2);
-  EXPECT_EQ(window->ListView1->SubItem(1, 5), "01");
-  EXPECT_EQ(window->ListView1->SubItem(window->ListView1->Count(), 5), "48");
-  // The order chosen last stays in force for the rows of the next search.
+  for (auto [first, last] : {std::pair{"48", "01"}, std::pair{"01", "48"}}) {
+    ClickHeader(2);  // 都道府県 orders by the prefecture's number
+    EXPECT_EQ((QStringList{window->ListView1->SubItem(1, 5), window->ListView1->SubItem(Count(), 5)}),
+              (QStringList{first, last}));
+  }
   ClickHeader(0);
   Search("0123");
-  EXPECT_EQ(Column(0), (QStringList{"0007", "0006", "0005", "0004", "0003", "0002", "0001"}));
+  EXPECT_EQ(Column(0), down);
 }
 
 TEST_F(SearchWindow, AreaHeadersSortByTheirOwnColumns) {
-  ChoosePref("北海道");
-  QTest::mouseDClick(window->Label1[0], Qt::LeftButton);
+  ClickHeader(1);  // an empty list still counts the click
+  EXPECT_EQ(window->Sort.Count(1), 1);
+  ListPref("北海道");
   ClickHeader(3);
-  QStringList areas = Column(3);
+  const QStringList areas = Column(3);
   QStringList sorted = areas;
   std::stable_sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) { return b < a; });
   EXPECT_EQ(areas, sorted);
   ClickHeader(4);  // 旧: every cell is empty, so rows keep their order
   EXPECT_EQ(Column(3), areas);
-  EXPECT_EQ(window->ListView1->SortKey(), 4);
-  EXPECT_EQ(window->Sort.Count(3), 1);
-  EXPECT_EQ(window->Sort.Count(4), 1);
-}
-
-TEST_F(SearchWindow, HeaderClickOnAnEmptyListStillCounts) {
-  ClickHeader(1);
-  EXPECT_EQ(window->Sort.Count(1), 1);
-  EXPECT_EQ(window->ListView1->SortKey(), 1);
-  EXPECT_EQ(window->ListView1->SortOrder(), 1);
-  EXPECT_EQ(window->ListView1->Count(), 0);
+  EXPECT_EQ(std::tuple(window->ListView1->SortKey(), window->ListView1->SortOrder()), std::tuple(4, 1));
 }
 
 }  // namespace
