@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QMessageBox>
 
+#include "app/Accessibility.h"
 #include "app/Caption.h"
 #include "app/QueryRules.h"
 #include "search/ResultRows.h"
@@ -107,6 +108,7 @@ void TelvaraMain::buildLayout() {
   ListView1->onColumnClick = [this](const QString& header) { ListView1_ColumnClick(header); };
   ListView1->onDblClick = [this] { ListView1_DblClick(); };
   ListView1->onMouseDown = [this](int b, int s, int x, int y) { ListView1_MouseDown(b, s, x, y); };
+  ExposeToAssistiveTech(*this);
   Text1->setFocus();
 }
 

@@ -55,6 +55,7 @@ int ButtonCode(Qt::MouseButton button) {
 void AutoSizeLabel::SetCaption(const QString& caption) {
   setText(caption);
   adjustSize();
+  if (onCaption) onCaption(caption);
 }
 
 void AutoSizeLabel::mouseDoubleClickEvent(QMouseEvent* event) {

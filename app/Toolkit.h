@@ -40,6 +40,7 @@ class AutoSizeLabel : public QLabel {
   using QLabel::QLabel;
   void SetCaption(const QString& caption);
   std::function<void()> onDblClick;
+  std::function<void(const QString& caption)> onCaption;  // after each SetCaption
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
