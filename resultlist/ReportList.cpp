@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/Toolkit.h"
+#include "resultlist/QtText.h"
 
 namespace telvara {
 
