@@ -2,7 +2,7 @@
 set -euo pipefail
 
 TELVARA_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
-  libbenchmark-dev fonts-ipafont-gothic xdg-utils xvfb xauth imagemagick)
+  libbenchmark-dev fonts-ipafont-gothic xdg-utils xvfb xauth imagemagick python3)
 
 ensure_packages() {
   local missing=()
