@@ -1,12 +1,13 @@
 #include "cli/Lookup.h"
 
+#include <unistd.h>
+
 #include <optional>
 #include <stdexcept>
 
 #include "Version.h"
 #include "cli/Output.h"
 #include "cli/Utf8.h"
-#include "directory/Numbers.h"
 #include "directory/PrefList.h"
 #include "search/ResultRows.h"
 #include "search/Search.h"
@@ -216,6 +217,11 @@ int RunListing(const Options& o, Format format, std::FILE* out, std::FILE* err) 
   return Finish(w, err, counter > 0 ? kExitAllFound : kExitSomeNotFound);
 }
 
+std::u16string Decimal(size_t n) {
+  const std::string digits = std::to_string(n);
+  return {digits.begin(), digits.end()};
+}
+
 bool IsBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f' || c == u'\u00A0' || c == u'\u3000' ||
          c == u'\uFEFF';
@@ -241,9 +247,9 @@ class NumberRun {
     const Decoded d = DecodeUtf8(bytes);
     const std::u16string_view input = TrimBlanks(d.text);
     if (tooLong) {
-      Unresolved(input, nullptr, u"longer than " + DecimalText(static_cast<int>(kMaxLineBytes)) + u" bytes");
+      Unresolved(input, nullptr, u"longer than " + Decimal(kMaxLineBytes) + u" bytes");
     } else if (!d.Valid()) {
-      Unresolved(input, nullptr, u"not valid UTF-8 (byte " + DecimalText(static_cast<int>(d.badByte)) + u")");
+      Unresolved(input, nullptr, u"not valid UTF-8 (byte " + Decimal(d.badByte) + u")");
     } else if (!input.empty() || !batch_) {
       const NumberAnswer a = index_.Resolve(input);
       if (a.problem == NumberProblem::None)
@@ -319,10 +325,13 @@ class NumberRun {
         o.Null("number");
       o.Null("code").Null("pref").Null("area").Null("old").Text("reason", reason);
       w_.Json(o);
-    } else if (w_.Kind() == Format::Tsv) {
-      w_.Cells({std::u16string(input), digits, u"", u"", u"", reason});
     } else {
-      w_.Cells({std::u16string(input), digits, u"", u"", u"error: " + reason});
+      // Text rows carry no line member: the reason says which line it was.
+      const std::u16string where = batch_ ? u"line " + Decimal(line_) + u": " : u"";
+      if (w_.Kind() == Format::Tsv)
+        w_.Cells({std::u16string(input), digits, u"", u"", u"", where + reason});
+      else
+        w_.Cells({std::u16string(input), digits, u"", u"", u"error: " + where + reason});
     }
   }
 
@@ -361,7 +370,12 @@ int RunNumbers(const Options& o, Format format, std::FILE* in, std::FILE* out, s
   if (batch) {
     std::string line;
     bool tooLong = false;
-    while (ReadLine(in, line, tooLong)) run.Bytes(line, tooLong);
+    // Someone typing numbers sees each answer before typing the next.
+    const bool interactive = isatty(fileno(in)) == 1;
+    while (ReadLine(in, line, tooLong)) {
+      run.Bytes(line, tooLong);
+      if (interactive) w.Flush();
+    }
     if (std::ferror(in)) {
       w.Finish();
       std::fprintf(err, "%s: cannot read standard input\n", kProgram.data());
@@ -373,9 +387,11 @@ int RunNumbers(const Options& o, Format format, std::FILE* in, std::FILE* out, s
       run.Bytes(number, false);
     }
   }
+  // After the rows, so that at a terminal the count follows the table.
+  const int status = Finish(w, err, run.Failed() > 0 ? kExitSomeNotFound : kExitAllFound);
   if (run.Failed() > 0)
     std::fprintf(err, "%s: %zu of %zu numbers not resolved\n", kProgram.data(), run.Failed(), run.Total());
-  return Finish(w, err, run.Failed() > 0 ? kExitSomeNotFound : kExitAllFound);
+  return status;
 }
 
 int Run(const Options& o, std::FILE* in, std::FILE* out, std::FILE* err, bool outIsTerminal) {
@@ -417,8 +433,8 @@ std::u16string_view PrefChoiceFor(std::u16string_view name) {
 }
 
 std::u16string ReasonText(const NumberAnswer& a) {
-  const std::u16string range = u"; a number has " + DecimalText(static_cast<int>(kMinNumberDigits)) + u" to " +
-                               DecimalText(static_cast<int>(kMaxNumberDigits)) + u" digits";
+  const std::u16string range =
+      u"; a number has " + Decimal(kMinNumberDigits) + u" to " + Decimal(kMaxNumberDigits) + u" digits";
   switch (a.problem) {
     case NumberProblem::None: return u"";
     case NumberProblem::Empty: return u"empty";
@@ -445,11 +461,8 @@ std::u16string ReasonText(const NumberAnswer& a) {
     }
     case NumberProblem::NotJapan: return u"not a Japanese number: only +81 is resolved";
     case NumberProblem::TooShort:
-      return a.digitCount == 0 ? u"no digits" : DecimalText(static_cast<int>(a.digitCount)) + u" digits" + range;
-    case NumberProblem::TooLong: {
-      const int shown = a.digitCount > 999999 ? 999999 : static_cast<int>(a.digitCount);
-      return (a.digitCount > 999999 ? u"over " : u"") + DecimalText(shown) + u" digits" + range;
-    }
+      return a.digitCount == 0 ? u"no digits" : Decimal(a.digitCount) + u" digits" + range;
+    case NumberProblem::TooLong: return Decimal(a.digitCount) + u" digits" + range;
     case NumberProblem::NoCode: return u"no area code or service number begins " + std::u16string(a.digits.begin(), a.digits.end());
   }
   return u"";

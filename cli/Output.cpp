@@ -118,24 +118,35 @@ void RowWriter::Footer(std::u16string_view line) {
   if (format_ == Format::Aligned) footer_.emplace_back(line);
 }
 
+void RowWriter::Flush() {
+  // A lone heading waits for rows to head.
+  if (!(header_ && held_.size() == 1)) {
+    std::vector<size_t> widths;
+    for (auto& row : held_) {
+      for (auto& cell : row) cell = TextCell(cell);
+      if (widths.size() < row.size()) widths.resize(row.size());
+      for (size_t c = 0; c + 1 < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    }
+    for (const auto& row : held_) {
+      std::string line;
+      for (size_t c = 0; c < row.size(); ++c) {
+        AppendUtf8(line, row[c]);
+        if (c + 1 < row.size()) line.append(widths[c] - DisplayWidth(row[c]) + 2, ' ');
+      }
+      while (!line.empty() && line.back() == ' ') line.pop_back();
+      put(line + "\n");
+    }
+    held_.clear();
+    header_ = false;
+  }
+  std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+  buffer_.clear();
+  std::fflush(out_);
+}
+
 bool RowWriter::Finish() {
   if (header_ && held_.size() == 1) held_.clear();  // no rows: no heading either
-  std::vector<size_t> widths;
-  for (auto& row : held_) {
-    for (auto& cell : row) cell = TextCell(cell);
-    if (widths.size() < row.size()) widths.resize(row.size());
-    for (size_t c = 0; c + 1 < row.size(); ++c) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
-  }
-  for (const auto& row : held_) {
-    std::string line;
-    for (size_t c = 0; c < row.size(); ++c) {
-      AppendUtf8(line, row[c]);
-      if (c + 1 < row.size()) line.append(widths[c] - DisplayWidth(row[c]) + 2, ' ');
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    put(line + "\n");
-  }
-  held_.clear();
+  Flush();
   for (const auto& line : footer_) put(ToUtf8(TextCell(line)) + "\n");
   footer_.clear();
   std::fwrite(buffer_.data(), 1, buffer_.size(), out_);

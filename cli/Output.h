@@ -49,7 +49,9 @@ class RowWriter {
   void Json(const JsonObject& object);
   void Footer(std::u16string_view line);           // aligned only, after the rows
   void Raw(std::string_view bytes);                // a finished tab-separated or JSON line
-  // Writes what is held; false when the output could not be written.
+  // Writes what is held now: aligned rows so far line up among themselves.
+  void Flush();
+  // Writes what is held and the footer; false when the output could not be written.
   bool Finish();
 
  private:

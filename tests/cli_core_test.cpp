@@ -129,15 +129,6 @@ TEST(CodeIndexTest, EveryCodeAnswersWithExactlyItsRowsInDirectoryOrder) {
   EXPECT_EQ(rows, 1813u);
 }
 
-TEST(QueryKind, DigitsOnlyAndFullWidthConversion) {
-  EXPECT_TRUE(IsDigitQuery(u"0123"));
-  EXPECT_TRUE(IsDigitQuery(u"０１２３"));
-  EXPECT_FALSE(IsDigitQuery(u""));
-  EXPECT_FALSE(IsDigitQuery(u"03-"));
-  EXPECT_FALSE(IsDigitQuery(u"東京都内２３区"));
-  EXPECT_EQ(AsciiDigits(u"０1２x"), u"012x");
-}
-
 TEST(CliText, Utf8DecodingIsStrict) {
   struct Case {
     std::string_view bytes;
@@ -173,7 +164,6 @@ TEST(CliText, PrefectureNamesAsTheWindowListsThemOrWithoutInnerSpaces) {
   EXPECT_EQ(cli::PrefChoiceFor(u" 北海道 "), u"北海道");
   EXPECT_EQ(cli::PrefChoiceFor(u"共通"), kCommon);
   EXPECT_EQ(cli::PrefChoiceFor(u"共\u3000通"), kCommon);
-  EXPECT_EQ(cli::PrefChoiceFor(u"全  国"), kWholeCountry);
   EXPECT_EQ(cli::PrefChoiceFor(u"東京"), u"");
   EXPECT_EQ(cli::PrefChoiceFor(u""), u"");
 }
