@@ -12,27 +12,14 @@
 #include <functional>
 #include <string_view>
 
-namespace telvara {
+#include "resultlist/QtText.h"
 
-// Layout units: 15 twips to a device-independent pixel.
-int TwipsToPx(int twips);
-QRect TwipsRect(int left, int top, int width, int height);
+namespace telvara {
 
 // The layout's Japanese Gothic face at the given size, with the faces Debian
 // installs named as fallbacks (fontconfig would otherwise pick a Latin face).
 QFont GothicFont(double pointSize);
 QFont DefaultWindowFont();
-
-// Modifier code: 1 Shift + 2 Ctrl + 4 Alt. Button code: 1 left, 2 right, 4 middle.
-int ShiftCode(Qt::KeyboardModifiers modifiers);
-int ButtonCode(Qt::MouseButton button);
-
-inline QString ToQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-inline std::u16string_view View(const QString& text) {
-  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
-}
 
 // A label that sizes itself to its caption, keeping its top-left corner.
 class AutoSizeLabel : public QLabel {

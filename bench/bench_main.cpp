@@ -1,15 +1,23 @@
 // Speed and memory figures: the core walk for the worst query of each of the
 // eight search combinations, a whole-country search through the window, a
-// header-click re-sort, and the peak resident size afterwards.
+// header-click re-sort, number resolution in the core and through
+// telvara-lookup, one start of telvara-lookup, and the peak resident size.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QHeaderView>
 #include <cstdio>
 
 #include "app/TelvaraMain.h"
+#include "search/NumberLookup.h"
 #include "search/Search.h"
+
+extern char** environ;
 
 using namespace telvara;
 
@@ -76,6 +84,106 @@ void BM_HeaderResort(benchmark::State& state) {
   for (auto _ : state) w.ListView1_ColumnClick(QStringLiteral("局番"));
 }
 BENCHMARK(BM_HeaderResort)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// Numbers as address books hold them: every code of the directory, filled to
+// ten digits, written plain, with hyphens, in full-width digits and in the
+// international form; and one in eight that resolves to nothing.
+std::vector<std::u16string> SampleNumbers() {
+  std::vector<std::u16string> numbers;
+  const DirectoryStore& store = LoadedStore();
+  for (int i = 0; i <= store.LastIndex; ++i) {
+    std::u16string n(store.Directory.Code(i));
+    if (n.empty()) continue;
+    while (n.size() < 10) n += static_cast<char16_t>(u'0' + (n.size() * 7 + static_cast<size_t>(i)) % 10);
+    std::u16string wide;
+    for (char16_t c : n) wide += static_cast<char16_t>(c - u'0' + u'\uFF10');
+    numbers.push_back(n);
+    numbers.push_back(n.substr(0, 4) + u"-" + n.substr(4, 2) + u"-" + n.substr(6));
+    numbers.push_back(wide.substr(0, 3) + u"－" + wide.substr(3));
+    numbers.push_back(u"+81 " + n.substr(1, 3) + u" " + n.substr(4));
+    numbers.push_back(u"(" + n.substr(0, 3) + u") " + n.substr(3));
+    numbers.push_back(n.substr(0, 2) + u"." + n.substr(2));
+    numbers.push_back(n.substr(0, 5) + u" " + n.substr(5));
+    numbers.push_back(u"2" + n.substr(1));
+  }
+  return numbers;
+}
+
+// Resolution on one core: normalise, then the longest code from the index.
+void BM_ResolveNumbers(benchmark::State& state) {
+  static const CodeIndex index(LoadedStore());
+  const auto numbers = SampleNumbers();
+  size_t rows = 0;
+  for (auto _ : state)
+    for (const auto& n : numbers) rows += index.Resolve(n).rows.size();
+  benchmark::DoNotOptimize(rows);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(numbers.size()));
+}
+BENCHMARK(BM_ResolveNumbers)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// Runs a program with stdin from a file (or /dev/null) and its output to
+// /dev/null; returns its exit status.
+int RunProgram(const char* program, const std::vector<std::string>& args, const char* input = "/dev/null") {
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, input, O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> argv{const_cast<char*>(program)};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  int status = -1;
+  if (posix_spawn(&pid, program, &files, nullptr, argv.data(), environ) == 0) waitpid(pid, &status, 0);
+  posix_spawn_file_actions_destroy(&files);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunLookup(const std::vector<std::string>& args, const char* input = "/dev/null") {
+  return RunProgram(TELVARA_LOOKUP, args, input);
+}
+
+// What any process start costs on this machine, to read the next figure against.
+void BM_ProcessStartReference(benchmark::State& state) {
+  for (auto _ : state)
+    if (RunProgram("/bin/true", {}) != 0) state.SkipWithError("/bin/true failed");
+}
+BENCHMARK(BM_ProcessStartReference)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+
+// A start of the program with one number: process start to exit.
+void BM_LookupStart(benchmark::State& state) {
+  for (auto _ : state)
+    if (RunLookup({"--number", "03-1234-5678"}) != 0) state.SkipWithError("telvara-lookup failed");
+}
+BENCHMARK(BM_LookupStart)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+
+// The whole program on a file of numbers, every row written out as TSV.
+void BM_LookupBatch(benchmark::State& state) {
+  char path[] = "/tmp/telvara-bench-XXXXXX";
+  const int fd = mkstemp(path);
+  std::string text;
+  int64_t count = 0;
+  for (const auto& n : SampleNumbers()) {
+    for (char16_t c : n) {
+      if (c < 0x80) {
+        text += static_cast<char>(c);
+      } else {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+    text += '\n';
+    ++count;
+  }
+  if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) state.SkipWithError("no input file");
+  close(fd);
+  for (auto _ : state)
+    if (RunLookup({"--number", "-", "--format", "tsv"}, path) != 1) state.SkipWithError("unexpected status");
+  unlink(path);
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * count);
+}
+BENCHMARK(BM_LookupBatch)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "directory/AreaDirectory.h"
 
+#include <iterator>
+
 namespace telvara {
 namespace {
 
@@ -1778,10 +1780,21 @@ constexpr TableRow kRegionalRows[] = {
     {1771, u"0980", u"沖縄県", u"八重山郡", u"0"},
 };
 
+// The loaders find rows by slot with a binary search, and a row too many or
+// too few would shift every count: let the compiler hold the table to its shape.
+constexpr bool SlotsAscendWithinRegionalRange() {
+  for (size_t r = 0; r < std::size(kRegionalRows); ++r) {
+    const int slot = kRegionalRows[r].index;
+    if (slot < 0 || slot > 1771) return false;
+    if (r > 0 && slot <= kRegionalRows[r - 1].index) return false;
+  }
+  return true;
+}
+static_assert(std::size(kRegionalRows) == 1770, "the regional list has 1770 rows");
+static_assert(SlotsAscendWithinRegionalRange(), "regional slots ascend strictly within 0..1771");
+
 }  // namespace
 
-std::span<const TableRow> RegionalRows() {
-  return std::span<const TableRow>(kRegionalRows).first(1770);
-}
+std::span<const TableRow> RegionalRows() { return kRegionalRows; }
 
 }  // namespace telvara

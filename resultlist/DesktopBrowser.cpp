@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 #include <stdexcept>
 
-#include "app/Toolkit.h"
+#include "resultlist/QtText.h"
 
 namespace telvara {
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/Toolkit.h"
+#include "resultlist/QtText.h"
 
 namespace telvara {
 
@@ -91,10 +91,8 @@ void ReportModel::EndUpdate() {
   }
 }
 
-void ReportModel::SetSort(bool sorted, int key, int order) {
+void ReportModel::SetSorted(bool sorted) {
   sorted_ = sorted;
-  sortKey_ = std::clamp(key, 0, 5);
-  sortOrder_ = order == 1 ? 1 : 0;
   if (sorted_ && !updating_) resortAnnounced();
 }
 

@@ -3,6 +3,7 @@
 // per-row objects, so filling the list is a vector append and one reset.
 #include <QAbstractTableModel>
 #include <QTreeView>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <vector>
@@ -31,7 +32,11 @@ class ReportModel : public QAbstractTableModel {
   void BeginUpdate();
   void EndUpdate();
 
-  void SetSort(bool sorted, int key, int order);
+  // The list's one record of its sort: key and order are kept as set and
+  // take effect when sorting is switched on, and on every later fill.
+  void SetSortKey(int key) { sortKey_ = std::clamp(key, 0, 5); }
+  void SetSortOrder(int order) { sortOrder_ = order == 1 ? 1 : 0; }
+  void SetSorted(bool sorted);
   bool Sorted() const { return sorted_; }
   int SortKey() const { return sortKey_; }
   int SortOrder() const { return sortOrder_; }
@@ -70,11 +75,11 @@ class ReportList : public QTreeView {
   bool Selected(int position) const;
   void SetSelected(int position, bool selected);
 
-  void SetSortKey(int key) { pendingKey_ = key; }
-  void SetSortOrder(int order) { pendingOrder_ = order; }
-  void SetSorted(bool sorted) { model_.SetSort(sorted, pendingKey_, pendingOrder_); }
-  int SortKey() const { return pendingKey_; }
-  int SortOrder() const { return pendingOrder_; }
+  void SetSortKey(int key) { model_.SetSortKey(key); }
+  void SetSortOrder(int order) { model_.SetSortOrder(order); }
+  void SetSorted(bool sorted) { model_.SetSorted(sorted); }
+  int SortKey() const { return model_.SortKey(); }
+  int SortOrder() const { return model_.SortOrder(); }
   bool Sorted() const { return model_.Sorted(); }
 
   // Groups a fill: one announcement to the view for the whole walk, also
@@ -108,8 +113,6 @@ class ReportList : public QTreeView {
   void reportPress(QMouseEvent* event);
   ReportModel model_;
   int view_ = 0;
-  int pendingKey_ = 0;
-  int pendingOrder_ = 0;
 };
 
 }  // namespace telvara

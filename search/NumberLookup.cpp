@@ -1,0 +1,164 @@
+#include "search/NumberLookup.h"
+
+namespace telvara {
+namespace {
+
+int DigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'\uFF10' && c <= u'\uFF19') return c - u'\uFF10';
+  return -1;
+}
+
+bool IsSeparator(char16_t c) {
+  switch (c) {
+    // spaces
+    case u' ': case u'\t': case u'\u00A0': case u'\u3000':
+    // hyphens, dashes and minus signs of every width, and the long-vowel
+    // marks that Japanese input methods put in their place
+    case u'-': case u'\u2010': case u'\u2011': case u'\u2012': case u'\u2013': case u'\u2014':
+    case u'\u2015': case u'\u2212': case u'\uFE58': case u'\uFE63': case u'\uFF0D':
+    case u'\u30FC': case u'\uFF70':
+    // dots
+    case u'.': case u'\uFF0E':
+    // parentheses
+    case u'(': case u')': case u'\uFF08': case u'\uFF09':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsPlus(char16_t c) { return c == u'+' || c == u'\uFF0B'; }
+
+char32_t CharAt(std::u16string_view text, size_t i) {
+  const char16_t c = text[i];
+  if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+    return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+  return c;
+}
+
+}  // namespace
+
+NumberAnswer NormalizeNumber(std::u16string_view text) {
+  NumberAnswer a;
+  if (text.empty()) {
+    a.problem = NumberProblem::Empty;
+    return a;
+  }
+  bool plus = false;
+  size_t firstSeparatorAt = 0;  // digits written before the first separator that follows a digit
+  // Kept digits: enough for the +81 rule and the longest valid number, so a
+  // long line costs no memory.
+  constexpr size_t kKeep = kMaxNumberDigits + 4;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (const int d = DigitValue(c); d >= 0) {
+      if (a.digits.size() < kKeep) a.digits += static_cast<char>('0' + d);
+      ++a.digitCount;
+    } else if (IsSeparator(c)) {
+      if (a.digitCount > 0 && firstSeparatorAt == 0) firstSeparatorAt = a.digitCount;
+    } else if (IsPlus(c) && a.digitCount == 0 && !plus) {
+      plus = true;
+    } else {
+      a.problem = NumberProblem::Junk;
+      a.junk = CharAt(text, i);
+      a.digits.clear();
+      a.digitCount = 0;
+      return a;
+    }
+  }
+  const bool country = a.digits.starts_with("81") && (plus || firstSeparatorAt == 2);
+  if (plus && !country) {
+    a.problem = NumberProblem::NotJapan;
+    return a;
+  }
+  if (country) {
+    a.digits.erase(0, 2);
+    a.digitCount -= 2;
+    if (!a.digits.starts_with('0')) {
+      a.digits.insert(a.digits.begin(), '0');
+      ++a.digitCount;
+    }
+  }
+  if (a.digitCount < kMinNumberDigits) a.problem = NumberProblem::TooShort;
+  if (a.digitCount > kMaxNumberDigits) a.problem = NumberProblem::TooLong;
+  if (a.digits.size() > a.digitCount) a.digits.resize(a.digitCount);
+  return a;
+}
+
+CodeIndex::CodeIndex(const DirectoryStore& store) {
+  Node root;
+  root.child.fill(-1);
+  nodes_.push_back(root);
+  const AreaDirectory& dir = store.Directory;
+  for (int i = 0; i <= store.LastIndex; ++i) {
+    const std::u16string_view code = dir.Code(i);
+    if (code.empty()) continue;
+    size_t node = 0;
+    bool digitsOnly = true;
+    for (char16_t c : code) {
+      if (c < u'0' || c > u'9') {
+        digitsOnly = false;
+        break;
+      }
+      auto& next = nodes_[node].child[static_cast<size_t>(c - u'0')];
+      if (next < 0) {
+        next = static_cast<int32_t>(nodes_.size());
+        Node fresh;
+        fresh.child.fill(-1);
+        nodes_.push_back(fresh);
+      }
+      node = static_cast<size_t>(nodes_[node].child[static_cast<size_t>(c - u'0')]);
+    }
+    if (!digitsOnly) continue;  // no number could ever begin with it
+    if (nodes_[node].code < 0) {
+      nodes_[node].code = static_cast<int32_t>(codes_.size());
+      codes_.push_back(code);
+      rows_.emplace_back();
+    }
+    rows_[static_cast<size_t>(nodes_[node].code)].push_back(static_cast<int16_t>(i));
+  }
+}
+
+CodeIndex::Match CodeIndex::Longest(std::string_view digits) const {
+  int32_t best = -1;
+  size_t node = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    const int32_t next = nodes_[node].child[static_cast<size_t>(c - '0')];
+    if (next < 0) break;
+    node = static_cast<size_t>(next);
+    if (nodes_[node].code >= 0) best = nodes_[node].code;
+  }
+  if (best < 0) return {};
+  return {codes_[static_cast<size_t>(best)], rows_[static_cast<size_t>(best)]};
+}
+
+NumberAnswer CodeIndex::Resolve(std::u16string_view text) const {
+  NumberAnswer a = NormalizeNumber(text);
+  if (a.problem != NumberProblem::None) return a;
+  const Match m = Longest(a.digits);
+  if (m.rows.empty()) {
+    a.problem = NumberProblem::NoCode;
+    return a;
+  }
+  a.code = m.code;
+  a.rows = m.rows;
+  return a;
+}
+
+bool IsDigitQuery(std::u16string_view query) {
+  if (query.empty()) return false;
+  for (char16_t c : query)
+    if (DigitValue(c) < 0) return false;
+  return true;
+}
+
+std::u16string AsciiDigits(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out)
+    if (c >= u'\uFF10' && c <= u'\uFF19') c = static_cast<char16_t>(u'0' + (c - u'\uFF10'));
+  return out;
+}
+
+}  // namespace telvara
