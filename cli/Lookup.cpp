@@ -90,29 +90,29 @@ Options Parse(const std::vector<std::string>& args) {
     } else if (a.starts_with("--")) {
       const size_t eq = a.find('=');
       const std::string name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-      const OptionSpec* spec = nullptr;
+      const OptionSpec* option = nullptr;
       for (const OptionSpec& s : kOptions)
-        if (s.longName == name) spec = &s;
-      if (!spec) throw UsageError("unknown option '--" + name + "'");
+        if (s.longName == name) option = &s;
+      if (!option) throw UsageError("unknown option '--" + name + "'");
       std::optional<std::string> value;
       if (eq != std::string::npos) {
-        if (!spec->takesValue) throw UsageError("option '--" + name + "' takes no value");
+        if (!option->takesValue) throw UsageError("option '--" + name + "' takes no value");
         value = a.substr(eq + 1);
-      } else if (spec->takesValue) {
+      } else if (option->takesValue) {
         if (++i == args.size()) throw UsageError("option '--" + name + "' needs a value");
         value = args[i];
       }
-      Set(o, spec->shortName, value);
+      Set(o, option->shortName, value);
     } else {
       // A cluster of short options; the first that takes a value takes the
       // rest of the cluster, or the next argument.
       for (size_t k = 1; k < a.size(); ++k) {
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         for (const OptionSpec& s : kOptions)
-          if (s.shortName == a[k]) spec = &s;
-        if (!spec) throw UsageError("unknown option '-" + a.substr(k, 1) + "'");
-        if (!spec->takesValue) {
-          Set(o, spec->shortName, std::nullopt);
+          if (s.shortName == a[k]) option = &s;
+        if (!option) throw UsageError("unknown option '-" + a.substr(k, 1) + "'");
+        if (!option->takesValue) {
+          Set(o, option->shortName, std::nullopt);
           continue;
         }
         std::string value = a.substr(k + 1);
@@ -120,7 +120,7 @@ Options Parse(const std::vector<std::string>& args) {
           if (++i == args.size()) throw UsageError("option '-" + a.substr(k, 1) + "' needs a value");
           value = args[i];
         }
-        Set(o, spec->shortName, value);
+        Set(o, option->shortName, value);
         break;
       }
     }
