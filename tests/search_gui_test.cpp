@@ -67,8 +67,9 @@ TEST_F(SearchWindow, EnterSearchesAgainAndLeavesFocusInTheBox) {
 TEST_F(SearchWindow, QueryIsTrimmedAndWrittenBack) {
   SetExact(true);
   window->Text1->setText("  011 ");
-  QTest::mouseClick(window->Command1, Qt::LeftButton);
+  QTest::mouseClick(window->Command1, Qt::LeftButton);  // the button takes the focus, the search gives it back
   EXPECT_EQ(window->Text1->text(), "011");
+  EXPECT_EQ(window->focusWidget(), window->Text1);
   EXPECT_EQ(Column(3), (QStringList{"江別市", "札幌市", "北広島市", "空知郡南幌町"}));
 }
 
