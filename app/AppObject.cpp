@@ -21,7 +21,7 @@ QString InstanceLock::Name(uid_t user, int index) {
   return QString::fromStdString(InstanceName(static_cast<unsigned>(user), index));
 }
 
-NameHolder InstanceLock::HolderOf(const QString& name, uid_t user) {
+NameHolder InstanceLock::HolderOf(const QString& name, uid_t user, pid_t* peerPid) {
   sockaddr_un address;
   const socklen_t length = AbstractAddress(name.toStdString(), address);
   if (length == 0) return NameHolder::OtherUser;
@@ -33,8 +33,10 @@ NameHolder InstanceLock::HolderOf(const QString& name, uid_t user) {
   if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
     ucred peer{};
     socklen_t size = sizeof peer;
-    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == user)
-      holder = NameHolder::SameUser;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0) {
+      if (peer.uid == user) holder = NameHolder::SameUser;
+      if (peerPid) *peerPid = peer.pid;
+    }
   } else if (errno == ECONNREFUSED || errno == ENOENT) {
     holder = NameHolder::Nobody;  // the holder went away in between
   }
@@ -42,7 +44,10 @@ NameHolder InstanceLock::HolderOf(const QString& name, uid_t user) {
   return holder;
 }
 
-InstanceLock::InstanceLock(uid_t user) {
+InstanceLock::InstanceLock(uid_t user)
+    : InstanceLock(user, [user](const QString& name) { return HolderOf(name, user); }) {}
+
+InstanceLock::InstanceLock(uid_t user, const Probe& probe) {
   server_.setSocketOptions(QLocalServer::AbstractNamespaceOption);
   // Probes of later starts connect here; drop them at once.
   QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
@@ -60,7 +65,7 @@ InstanceLock::InstanceLock(uid_t user) {
       holders[static_cast<size_t>(i)] = NameHolder::Nobody;
       continue;
     }
-    NameHolder h = HolderOf(name, user);
+    NameHolder h = probe(name);
     // A name freed between the failed listen and the probe is not taken up
     // again: holding any one name is enough.
     if (h == NameHolder::Nobody && !claimed) h = NameHolder::OtherUser;

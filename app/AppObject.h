@@ -2,6 +2,7 @@
 #include <sys/types.h>
 
 #include <QLocalServer>
+#include <functional>
 
 #include "app/InstanceRule.h"
 
@@ -27,13 +28,17 @@ class AppServices {
 // this user's Telvara from starting.
 class InstanceLock {
  public:
+  using Probe = std::function<NameHolder(const QString& name)>;
   explicit InstanceLock(uid_t user);
+  // `probe` tells who holds a name that this start could not claim.
+  InstanceLock(uid_t user, const Probe& probe);
   bool PreviousInstance() const { return verdict_.previousInstance; }
   int Claimed() const { return verdict_.claim; }
 
   static QString Name(uid_t user, int index);
-  // Who holds the name: the peer credentials of a connection to it.
-  static NameHolder HolderOf(const QString& name, uid_t user);
+  // Who holds the name: the peer credentials of a connection to it. The
+  // holder's process id goes to peerPid when it answered.
+  static NameHolder HolderOf(const QString& name, uid_t user, pid_t* peerPid = nullptr);
 
  private:
   QLocalServer server_;
