@@ -51,9 +51,9 @@ InstanceLock::InstanceLock(uid_t user, const Probe& probe) {
   server_.setSocketOptions(QLocalServer::AbstractNamespaceOption);
   // Probes of later starts connect here; drop them at once.
   QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
-    while (QLocalSocket* probe = server_.nextPendingConnection()) {
-      probe->abort();
-      probe->deleteLater();
+    while (QLocalSocket* peer = server_.nextPendingConnection()) {
+      peer->abort();
+      peer->deleteLater();
     }
   });
   std::array<NameHolder, kInstanceNames> holders{};

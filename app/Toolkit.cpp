@@ -115,7 +115,7 @@ void QueryBox::boundUndoHistory() {
 
   // setText() is the one public way to empty the history.
   const int start = selectionStart();
-  const int length = static_cast<int>(selectedText().size());
+  const int length = selectionLength();
   const int cursor = cursorPosition();
   const bool modified = isModified();
   resetting_ = true;
