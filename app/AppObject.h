@@ -1,5 +1,10 @@
 #pragma once
+#include <sys/types.h>
+
 #include <QLocalServer>
+#include <functional>
+
+#include "app/InstanceRule.h"
 
 namespace telvara {
 
@@ -18,18 +23,39 @@ class AppServices {
 // One instance per user. The lock is a listening socket in the abstract
 // namespace: it names no file, binding it is atomic (of two processes started
 // together exactly one gets it) and the kernel drops it with the process,
-// also after a crash.
+// also after a crash. Whoever holds a name is asked for its user id through
+// the connection's peer credentials, so another user's socket cannot keep
+// this user's Telvara from starting.
+class InstanceLock {
+ public:
+  using Probe = std::function<NameHolder(const QString& name)>;
+  explicit InstanceLock(uid_t user);
+  // `probe` tells who holds a name that this start could not claim.
+  InstanceLock(uid_t user, const Probe& probe);
+  bool PreviousInstance() const { return verdict_.previousInstance; }
+  int Claimed() const { return verdict_.claim; }
+
+  static QString Name(uid_t user, int index);
+  // Who holds the name: the peer credentials of a connection to it. The
+  // holder's process id goes to peerPid when it answered.
+  static NameHolder HolderOf(const QString& name, uid_t user, pid_t* peerPid = nullptr);
+
+ private:
+  QLocalServer server_;
+  InstanceVerdict verdict_;
+};
+
 class DesktopApp : public AppServices {
  public:
   DesktopApp();
-  bool PrevInstance() const override { return prevInstance_; }
+  bool PrevInstance() const override { return lock_.PreviousInstance(); }
   void End() override;  // exits the process at once, status 0
 
+  // The first name of this user's series.
   static QString LockName();
 
  private:
-  QLocalServer lock_;
-  bool prevInstance_ = false;
+  InstanceLock lock_;
 };
 
 }  // namespace telvara

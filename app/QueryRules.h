@@ -24,4 +24,14 @@ inline bool EnterStartsSearch(int keyCode, std::size_t textLength) {
   return textLength > 0 && keyCode == kKeyEnter;
 }
 
+// About how many undo records a line edit keeps for one edit from `before` to
+// `after`: one per character removed or inserted. `selectedBefore` is the
+// length of the selection the edit may have replaced; a paste over the whole
+// text records it all twice even when the text comes out the same.
+std::size_t UndoRecords(std::u16string_view before, std::u16string_view after, std::size_t selectedBefore);
+
+// Undo records the query box may keep before it forgets its history (about
+// 20 bytes each). Typing never comes near it; a pasted book does.
+inline constexpr std::size_t kUndoBudgetChars = 20000;
+
 }  // namespace telvara

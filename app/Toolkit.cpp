@@ -78,6 +78,38 @@ void CheckBox::nextCheckState() { setCheckState(checkState() == Qt::Checked ? Qt
 
 QueryBox::QueryBox(QWidget* parent) : QLineEdit(parent) {
   setMaxLength(INT_MAX);  // the query box has no length limit
+  connect(this, &QLineEdit::textChanged, this, [this] { boundUndoHistory(); });
+  connect(this, &QLineEdit::selectionChanged, this,
+          [this] { lastSelected_ = static_cast<std::size_t>(selectionLength()); });
+}
+
+void QueryBox::boundUndoHistory() {
+  if (resetting_) return;
+  const QString now = text();
+  if (!isUndoAvailable() && !isRedoAvailable())
+    historyChars_ = 0;  // setText() or clear() started a new history
+  else
+    historyChars_ += UndoRecords(View(lastText_), View(now), lastSelected_);
+  lastText_ = now;
+  lastSelected_ = static_cast<std::size_t>(selectionLength());
+  if (historyChars_ <= kUndoBudgetChars) return;
+
+  // setText() is the one public way to empty the history.
+  const int start = selectionStart();
+  const int length = selectionLength();
+  const int cursor = cursorPosition();
+  const bool modified = isModified();
+  resetting_ = true;
+  setText(now);
+  resetting_ = false;
+  if (length > 0 && cursor == start)
+    setSelection(start + length, -length);
+  else if (length > 0)
+    setSelection(start, length);
+  else
+    setCursorPosition(cursor);
+  setModified(modified);
+  historyChars_ = 0;
 }
 
 void QueryBox::SetImeMode(int mode) {

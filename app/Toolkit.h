@@ -62,6 +62,11 @@ class CheckBox : public QCheckBox {
 // The query box. onKeyDown sees every key first; onKeyPress then sees each
 // typed character and may set it to 0 to discard it. Keys that type nothing
 // (arrows, Delete, Home, End) never reach onKeyPress.
+// The box takes text of any length. QLineEdit keeps one undo record per
+// character inserted or removed, so repeated huge pastes would pile up
+// hundreds of megabytes; once the history holds more than kUndoBudgetChars
+// characters it is dropped, keeping text, cursor, selection and the modified
+// flag. Ordinary typing stays undoable.
 class QueryBox : public QLineEdit {
  public:
   explicit QueryBox(QWidget* parent);
@@ -80,7 +85,12 @@ class QueryBox : public QLineEdit {
 
  private:
   QString filterTyped(const QString& typed);
+  void boundUndoHistory();
   int imeMode_ = 0;
+  QString lastText_;
+  std::size_t lastSelected_ = 0;  // textChanged comes before selectionChanged
+  std::size_t historyChars_ = 0;
+  bool resetting_ = false;
 };
 
 // Pointer codes: 0 default, 11 busy.
