@@ -20,6 +20,9 @@ struct NormCase {
   NumberProblem problem;
 };
 
+using N = NormCase;
+using P = NumberProblem;
+
 class Normalisation : public ::testing::TestWithParam<NormCase> {};
 
 TEST_P(Normalisation, DigitsAndProblem) {
@@ -33,33 +36,22 @@ TEST_P(Normalisation, DigitsAndProblem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Normalisation,
-    ::testing::Values(NormCase{u"03-1234-5678", "0312345678", NumberProblem::None},
-                      NormCase{u"０３－１２３４－５６７８", "0312345678", NumberProblem::None},
-                      NormCase{u"（０３）１２３４．５６７８", "0312345678", NumberProblem::None},
-                      NormCase{u"03\u2010""1234\u2015""5678", "0312345678", NumberProblem::None},
-                      NormCase{u"03ー1234\u2212""5678", "0312345678", NumberProblem::None},
-                      NormCase{u"03\u3000""1234 5678", "0312345678", NumberProblem::None},
-                      NormCase{u"0３-12３4", "031234", NumberProblem::None},
-                      NormCase{u"+81 3-1234-5678", "0312345678", NumberProblem::None},
-                      NormCase{u"＋８１（３）１２３４５６７８", "0312345678", NumberProblem::None},
-                      NormCase{u"+8131234567", "031234567", NumberProblem::None},
-                      NormCase{u"+81 (0)120-123-456", "0120123456", NumberProblem::None},
-                      NormCase{u"81-3-1234-5678", "0312345678", NumberProblem::None},
-                      NormCase{u"(81) 90 1234 5678", "09012345678", NumberProblem::None},
-                      NormCase{u"8131234567", "8131234567", NumberProblem::None},  // no separator: not a country code
-                      NormCase{u"811-234", "811234", NumberProblem::None},
-                      NormCase{u"117", "117", NumberProblem::None},
-                      NormCase{u"+1 212 555 1234", "", NumberProblem::NotJapan},
-                      NormCase{u"+", "", NumberProblem::NotJapan},
-                      NormCase{u"03+1234", "", NumberProblem::Junk},
-                      NormCase{u"03-1234-567a", "", NumberProblem::Junk},
-                      NormCase{u"03\U0001F4DE", "", NumberProblem::Junk},
-                      NormCase{u"\xD800", "", NumberProblem::Junk},
-                      NormCase{u"", "", NumberProblem::Empty},
-                      NormCase{u"12", "12", NumberProblem::TooShort},
-                      NormCase{u"-()-", "", NumberProblem::TooShort},
-                      NormCase{u"090123456789", "090123456789", NumberProblem::TooLong},
-                      NormCase{u"+81 1", "01", NumberProblem::TooShort}));
+    ::testing::Values(N{u"03-1234-5678", "0312345678", P::None}, N{u"０３－１２３４－５６７８", "0312345678", P::None},
+                      N{u"（０３）１２３４．５６７８", "0312345678", P::None},
+                      N{u"03\u2010""1234\u2015""5678", "0312345678", P::None},
+                      N{u"03ー1234\u2212""5678", "0312345678", P::None},
+                      N{u"03\u3000""1234 5678", "0312345678", P::None}, N{u"0３-12３4", "031234", P::None},
+                      N{u"+81 3-1234-5678", "0312345678", P::None}, N{u"＋８１（３）１２３４５６７８", "0312345678", P::None},
+                      N{u"+8131234567", "031234567", P::None}, N{u"+81 (0)120-123-456", "0120123456", P::None},
+                      N{u"81-3-1234-5678", "0312345678", P::None}, N{u"(81) 90 1234 5678", "09012345678", P::None},
+                      N{u"8131234567", "8131234567", P::None},  // no separator: not a country code
+                      N{u"811-234", "811234", P::None}, N{u"117", "117", P::None},
+                      N{u"+1 212 555 1234", "", P::NotJapan}, N{u"+", "", P::NotJapan},
+                      N{u"03+1234", "", P::Junk}, N{u"03-1234-567a", "", P::Junk},
+                      N{u"03\U0001F4DE", "", P::Junk}, N{u"\xD800", "", P::Junk},
+                      N{u"", "", P::Empty}, N{u"12", "12", P::TooShort},
+                      N{u"-()-", "", P::TooShort}, N{u"090123456789", "090123456789", P::TooLong},
+                      N{u"+81 1", "01", P::TooShort}));
 
 TEST(NormalisationDetail, JunkNamesTheCharacterAndLongInputKeepsNoDigits) {
   EXPECT_EQ(NormalizeNumber(u"03\U0001F4DE").junk, U'\U0001F4DE');
@@ -77,6 +69,8 @@ struct PrefixCase {
   std::set<std::u16string_view> prefs;
 };
 
+using X = PrefixCase;
+
 class LongestPrefix : public ::testing::TestWithParam<PrefixCase> {};
 
 TEST_P(LongestPrefix, CodeRowsAndPrefectures) {
@@ -93,20 +87,18 @@ TEST_P(LongestPrefix, CodeRowsAndPrefectures) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LongestPrefix,
-    ::testing::Values(PrefixCase{u"0123-59-1234", u"01235", 1, {u"北海道"}},  // five digits inside four
-                      PrefixCase{u"0123-41-2345", u"0123", 2, {u"北海道"}},
-                      PrefixCase{u"01337-9-1234", u"013379", 1, {u"北海道"}},  // six inside five
-                      PrefixCase{u"01337-1-2345", u"01337", 1, {u"北海道"}},
-                      PrefixCase{u"0424-12-3456", u"0424", 8, {u"埼玉県", u"東京都"}},  // shared code
-                      PrefixCase{u"042-123-4567", u"042", 26, {u"埼玉県", u"東京都", u"神奈川県"}},
-                      PrefixCase{u"06-1234-5678", u"06", 10, {u"大阪府", u"兵庫県"}},
-                      PrefixCase{u"060-123-4567", u"060", 1, {kCommon}},  // nationwide beats regional "06"
-                      PrefixCase{u"0120-123-456", u"0120", 1, {kCommon}},
-                      PrefixCase{u"0990-12-3456", u"0990", 1, {kCommon}},
-                      PrefixCase{u"099-123-4567", u"09912", 1, {u"鹿児島県"}},
-                      PrefixCase{u"110", u"110", 1, {kCommon}},
-                      PrefixCase{u"234-5678", u"", 0, {}},
-                      PrefixCase{u"000-0000", u"", 0, {}}));
+    ::testing::Values(X{u"0123-59-1234", u"01235", 1, {u"北海道"}},  // five digits inside four
+                      X{u"0123-41-2345", u"0123", 2, {u"北海道"}},
+                      X{u"01337-9-1234", u"013379", 1, {u"北海道"}},  // six inside five
+                      X{u"01337-1-2345", u"01337", 1, {u"北海道"}},
+                      X{u"0424-12-3456", u"0424", 8, {u"埼玉県", u"東京都"}},  // shared code
+                      X{u"042-123-4567", u"042", 26, {u"埼玉県", u"東京都", u"神奈川県"}},
+                      X{u"06-1234-5678", u"06", 10, {u"大阪府", u"兵庫県"}},
+                      X{u"060-123-4567", u"060", 1, {kCommon}},  // nationwide beats regional "06"
+                      X{u"0120-123-456", u"0120", 1, {kCommon}}, X{u"0990-12-3456", u"0990", 1, {kCommon}},
+                      X{u"099-123-4567", u"09912", 1, {u"鹿児島県"}}, X{u"110", u"110", 1, {kCommon}},
+                      X{u"234-5678", u"", 0, {}},
+                      X{u"000-0000", u"", 0, {}}));
 
 TEST(CodeIndexTest, EveryCodeAnswersWithExactlyItsRowsInDirectoryOrder) {
   const DirectoryStore& store = LoadedStore();

@@ -71,9 +71,7 @@ class WindowTest : public ::testing::Test {
     QTest::keyClick(window->Text1, Qt::Key_Return);
   }
   void SetAreaMode(bool area) { QTest::mouseClick(window->Option1[area ? 1 : 0], Qt::LeftButton); }
-  void SetExact(bool exact) {
-    if (window->Check1->Value() != (exact ? 1 : 0)) QTest::mouseClick(window->Check1, Qt::LeftButton);
-  }
+  void SetExact(bool on) { if (window->Check1->Value() != on) QTest::mouseClick(window->Check1, Qt::LeftButton); }
   void ChoosePref(const QString& pref) { window->Combo1->setCurrentIndex(window->Combo1->findText(pref)); }
   // What a double-click on a label lists: press, release, double-click, release.
   static void DoubleClick(QWidget* w, QPoint at = {}, Qt::MouseButton button = Qt::LeftButton,
@@ -84,10 +82,7 @@ class WindowTest : public ::testing::Test {
     QTest::mouseDClick(w, button, mods, at);
     QTest::mouseRelease(w, button, mods, at);
   }
-  void ListPref(const QString& pref) {
-    ChoosePref(pref);
-    DoubleClick(window->Label1[0]);
-  }
+  void ListPref(const QString& pref) { ChoosePref(pref); DoubleClick(window->Label1[0]); }
   void ClickHeader(int column) {
     QHeaderView* header = window->ListView1->header();
     // The two one-pixel columns sit on a resize handle: no pointer can click

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -10,10 +11,12 @@ int main(int argc, char** argv) {
   // network namespace. In a private one the tests meet neither a Telvara the
   // user is running nor another run of this suite. Where user namespaces are
   // not allowed the tests run as they are, and say so when the lock is taken.
+  // Root keeps its real user id, so that a test can still act as another user.
+  const char* flags = geteuid() == 0 ? "-n" : "-rn";
   if (!qEnvironmentVariableIsSet("TELVARA_TEST_NAMESPACE") &&
-      std::system("unshare -rn true >/dev/null 2>&1") == 0) {
+      std::system((std::string("unshare ") + flags + " true >/dev/null 2>&1").c_str()) == 0) {
     setenv("TELVARA_TEST_NAMESPACE", "1", 1);
-    std::vector<char*> args = {const_cast<char*>("unshare"), const_cast<char*>("-rn")};
+    std::vector<char*> args = {const_cast<char*>("unshare"), const_cast<char*>(flags)};
     args.insert(args.end(), argv, argv + argc + 1);
     execvp("unshare", args.data());
   }

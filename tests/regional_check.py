@@ -6,6 +6,7 @@ Usage: regional_check.py DUMP_ROWS DATA_DIR CHECK. Exits 1 with one line per fau
 import subprocess
 import sys
 from collections import defaultdict
+from itertools import accumulate
 from pathlib import Path
 
 HOLES = {659, 892}
@@ -39,15 +40,10 @@ def expect(ok, message):
 
 
 def load(tool):
-    prefs, rows = {}, {}
-    dump = subprocess.run([tool], capture_output=True, check=True).stdout.decode('utf-16-le')
-    for line in dump.split('\n')[:-1]:
-        f = line.split('\t')
-        if f[0] == 'P':
-            prefs[int(f[1])] = f[2]
-        elif int(f[1]) <= LAST:
-            rows[int(f[1])] = tuple(f[2:6])  # code, pref, area, cd
-    return prefs, rows
+    lines = [line.split('\t') for line in subprocess.run([tool], capture_output=True, check=True).stdout
+             .decode('utf-16-le').split('\n')[:-1]]
+    prefs = {int(f[1]): f[2] for f in lines if f[0] == 'P'}
+    return prefs, {int(f[1]): tuple(f[2:6]) for f in lines if f[0] == 'R' and int(f[1]) <= LAST}  # code, pref, area, cd
 
 
 def table(data, name, sep='\t'):
@@ -134,10 +130,9 @@ class Reference:
             if '01695' <= f[0] <= '01700':
                 continue  # the northern-island villages have no telephone service
             p, d, n = f[1], f[2], f[3]
-            if not n or d.endswith('市'):
-                if not n and d.endswith('市'):
-                    self.add(p, '', d, current=True)
-                continue  # else a ward of a designated city
+            if not n or d.endswith('市'):  # a city, or a ward of a designated city
+                self.add(p, '', d if not n and d.endswith('市') else '', current=True)
+                continue
             if p == '東京都' and not d and (n.endswith('区') or n == '特別区部'):
                 self.wards23.add(n)
                 continue
@@ -160,11 +155,8 @@ class Reference:
         for f in table(data, 'mergers_japanpost.tsv'):
             if f[3] <= '2006-12-31':
                 for name in (f[1].split('（')[0], f[2].split('（')[0]):
-                    g = name.find('郡')
-                    if g >= 0 and not name.endswith('郡'):
-                        self.add(f[0], name[:g + 1], name[g + 1:])
-                    else:
-                        self.add(f[0], '', name)
+                    g = name.find('郡') + 1  # the 郡 a town or village name begins with
+                    self.add(f[0], *((name[:g], name[g:]) if g and not name.endswith('郡') else ('', name)))
 
     def add(self, pref, gun, name, current=False):
         if name:
@@ -202,23 +194,16 @@ def parse_area(ref, pref, text, places, whole_guns, unknown):
             rest = s[len(g):]
             if not rest:
                 whole_guns.add(g)
-            elif rest[0] == '(':
-                depth, close = 0, len(rest)
-                for k, ch in enumerate(rest):
-                    depth += (ch == '(') - (ch == ')')
-                    if depth == 0:
-                        close = k
-                        break
+            elif rest[0] == '(':  # the 郡's towns in brackets, up to the matching close
+                depths = accumulate((ch == '(') - (ch == ')') for ch in rest)
+                close = next((k for k, d in enumerate(depths) if d == 0), len(rest))
                 for it in split_top(rest[1:close]):
                     item(it, g)
             else:
                 item(rest, g)
             return
         n = longest(s, names)
-        if n:
-            places.add((gun, n))
-        else:
-            unknown.append(gun + s)
+        places.add((gun, n)) if n else unknown.append(gun + s)
 
     for it in split_top(text):
         item(it, '')

@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "app/Caption.h"
 #include "directory/AreaDirectory.h"
 #include "directory/PrefList.h"
+#include "search/ResultRows.h"
 #include "search/Search.h"
 
 using namespace telvara;
@@ -55,27 +57,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"area_tab", u"\t", 1, 0, kWholeCountry, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Search, RowsComeInDirectoryOrderAndExactAreaMatchesOnlyWholeTexts) {
+TEST(Search, RowsComeInDirectoryOrder) {
   EXPECT_EQ(Find(u"011", 0, 1), (std::vector<int>{0, 1, 2, 3}));
   std::vector<std::u16string_view> codes;
   for (int i : Find(u"11", 0, 0, kCommon)) codes.push_back(LoadedStore().Directory.Code(i));
   EXPECT_EQ(codes, (std::vector<std::u16string_view>{u"110", u"117", u"115", u"113", u"114", u"116", u"118", u"119"}));
   const auto all = Find(u"0", 0, 0);
   EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
-  bool city = false;
-  for (int i : Find(u"札幌", 1, 0)) city |= LoadedStore().Directory.Area(i) == u"札幌市";
-  EXPECT_TRUE(city);
-  const auto hokuto = Find(u"北斗市", 1, 1, u"北海道");
-  ASSERT_EQ(hokuto.size(), 1u);
-  EXPECT_EQ(LoadedStore().Directory.Code(hokuto[0]), u"0138");
-}
-
-TEST(Search, BeforeLoadingNothingMatchesNotEvenAnEmptyChoice) {
-  DirectoryStore empty;
-  EXPECT_TRUE(Find(u"0", 0, 0, kWholeCountry, empty).empty());
-  int visited = 0;
-  WalkListing(empty, u"", [&](int) { ++visited; });
-  EXPECT_EQ(visited, 0);
 }
 
 TEST(Search, TrimRemovesOnlyAsciiSpacesAndSettingsComeFromTheControls) {
@@ -104,6 +92,32 @@ TEST(Listing, SelectsWholePrefecturesInDirectoryOrder) {
   size_t total = 0;
   for (int p = 1; p <= 48; ++p) total += listed(prefs[p]).size();
   EXPECT_EQ(total, 1813u);
+}
+
+TEST(RowTexts, CellsOfSearchAndListingRows) {
+  PrefList prefs;
+  prefs.Fill();
+  const std::tuple<int, int, bool, std::array<std::u16string_view, 6>> rows[] = {
+      {45, 0, true, {u"0001", u"01376", u"北海道", u"(旧)山越郡八雲町", u"", u"01"}},
+      {569, 1812, true, {u"1813", u"03", u"東京都", u"東京都内２３区", u"", u"13"}},
+      {45, 9, false, {u"0010", u"01376", u"北海道", u"(旧)山越郡八雲町", u"", u""}}};
+  for (const auto& [slot, counter, withCd, want] : rows) {
+    const auto cells = ResultRowTexts(LoadedStore().Directory, prefs, slot, counter, withCd);
+    for (size_t c = 0; c < 6; ++c) EXPECT_EQ(cells[c], want[c]) << "slot " << slot << " column " << c;
+  }
+}
+
+TEST(RowTexts, PaddingCountLineAndAnUnlistedPrefecture) {
+  const std::tuple<int, int, std::u16string_view> pads[] = {
+      {1, 4, u"0001"}, {10, 4, u"0010"}, {1813, 4, u"1813"}, {12345, 4, u"2345"}, {48, 2, u"48"}, {0, 2, u"00"}};
+  for (auto [n, width, text] : pads) EXPECT_EQ(ZeroPad(n, width), text);
+  EXPECT_EQ(CountLineText(1790), u"1790 件");
+  PrefList unfilled;
+  EXPECT_EQ(ResultRowTexts(LoadedStore().Directory, unfilled, 0, 0, true)[5], u"");
+}
+
+TEST(Caption, MinorAndRevisionStandSideBySide) {
+  EXPECT_NE(ComposeCaption(1, 2, 3).find(u"Ver1.23\u3000"), std::u16string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-// The real program, started as separate processes on the offscreen platform.
+// The real program, started as separate processes: one instance per user, and
+// a clear end where there is no display.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -13,11 +15,13 @@ namespace {
 
 constexpr int kDeadline = 10000;  // ms; a start takes well under a second
 
-class SingleInstance : public ::testing::Test {
+class RealProgram : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(runtime.isValid());
     ASSERT_FALSE(Held()) << "another Telvara of this user holds the lock: close it to run these tests";
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
   }
   void TearDown() override {
     for (auto& p : started) {
@@ -25,13 +29,10 @@ class SingleInstance : public ::testing::Test {
       p->waitForFinished();
     }
   }
-  QProcess* Start() {
+  QProcess* Start(const QStringList& args = {}) {
     auto& p = started.emplace_back(std::make_unique<QProcess>());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
     p->setProcessEnvironment(env);
-    p->start(TELVARA_BINARY, {});
+    p->start(TELVARA_BINARY, args);
     EXPECT_TRUE(p->waitForStarted(kDeadline));
     return p.get();
   }
@@ -42,27 +43,30 @@ class SingleInstance : public ::testing::Test {
     return !probe.listen(telvara::DesktopApp::LockName());
   }
   static bool Running(QProcess* p) { return p->state() == QProcess::Running; }
-  static bool EndedWellAtOnce(QProcess* p) {
-    return (p->state() == QProcess::NotRunning || p->waitForFinished(kDeadline)) && p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
+  static bool Ended(QProcess* p, int status) {
+    return (p->state() == QProcess::NotRunning || p->waitForFinished(kDeadline)) &&
+           p->exitStatus() == QProcess::NormalExit && p->exitCode() == status;
   }
+  // Started, it comes up as the first instance: it takes the lock and keeps running.
+  bool ComesUp(QProcess* p) { return QTest::qWaitFor([&] { return Held() || !Running(p); }, kDeadline) && Running(p); }
+
   QTemporaryDir runtime;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   std::vector<std::unique_ptr<QProcess>> started;
 };
 
+using SingleInstance = RealProgram;
+
 TEST_F(SingleInstance, ASecondStartEndsAtOnceAndACrashReleasesTheLock) {
   QProcess* first = Start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Held() || !Running(first); }, kDeadline));
-  ASSERT_TRUE(Running(first)) << "the only instance ended by itself";
-  ASSERT_TRUE(Held());
-  EXPECT_TRUE(EndedWellAtOnce(Start()));
+  ASSERT_TRUE(ComesUp(first)) << "the only instance ended by itself";
+  EXPECT_TRUE(Ended(Start(), 0));
   EXPECT_TRUE(Held()) << "the first instance let go of the lock";
   EXPECT_TRUE(Running(first));
 
   first->kill();
   ASSERT_TRUE(first->waitForFinished(kDeadline));
-  QProcess* third = Start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Held() || !Running(third); }, kDeadline));
-  EXPECT_TRUE(Running(third)) << "the start after a crash ended";
+  EXPECT_TRUE(ComesUp(Start())) << "the start after a crash ended";
 }
 
 TEST_F(SingleInstance, OfTwoStartedTogetherExactlyOneRuns) {
@@ -71,9 +75,31 @@ TEST_F(SingleInstance, OfTwoStartedTogetherExactlyOneRuns) {
   // The loser ends as soon as it sees the winner's lock.
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Running(a) || !Running(b); }, kDeadline));
   QProcess* loser = Running(a) ? b : a;
-  EXPECT_TRUE(EndedWellAtOnce(loser));
+  EXPECT_TRUE(Ended(loser, 0));
   EXPECT_TRUE(Running(loser == a ? b : a));
   EXPECT_TRUE(Held());
+}
+
+using NoDisplay = RealProgram;
+
+// Without a display the program says in one line what is missing and how to
+// run headless, and ends with status 1 rather than an abort (and its core).
+TEST_F(NoDisplay, EndsWithOneClearLineAndStatusOneButExplicitPlatformsStart) {
+  int n = 99;
+  while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) ++n;
+  for (const QString& display : {QString(), QStringLiteral(":%1").arg(n)}) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    if (!display.isEmpty()) env.insert("DISPLAY", display);
+    QProcess* p = Start();
+    ASSERT_TRUE(Ended(p, 1)) << display.toStdString();
+    const QString err = QString::fromLocal8Bit(p->readAllStandardError());
+    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    EXPECT_TRUE(err.endsWith('\n') && err.contains("DISPLAY" + (display.isEmpty() ? "" : "=" + display)) &&
+                err.contains("QT_QPA_PLATFORM=offscreen"))
+        << err.toStdString();
+  }
+  env.remove("DISPLAY");
+  EXPECT_TRUE(ComesUp(Start({"-platform", "offscreen"})));
 }
 
 }  // namespace
