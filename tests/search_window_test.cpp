@@ -162,6 +162,9 @@ TEST_F(SearchWindow, HeaderClicksAlternatePerColumnAndLaterRowsFollowTheOrder) {
   ClickHeader(0);
   Search("0123");
   EXPECT_EQ(Column(0), down);
+  ClickHeader(1);  // 局番 ascending: in a new fill too, rows of one code keep their order
+  Search("0123");
+  EXPECT_EQ(Column(0), up);
 }
 
 TEST_F(SearchWindow, AreaHeadersSortByTheirOwnColumns) {
@@ -201,6 +204,11 @@ TEST_F(Lookup, CtrlRightDoubleClickOpensTheSearchForTheRowUnderThePointer) {
   EXPECT_EQ(browsers.addresses, std::vector{AddressFor(window->ListView1->SubItem(2, 3).toStdU16String())});
   EXPECT_EQ(std::tuple(browsers.pointerDuringOpen, ScreenPointer(), QApplication::overrideCursor()),
             std::tuple(11, 0, nullptr));
+  // The selected row stays selected through a re-sort, and the arrow keys move on from it.
+  ClickHeader(0);
+  EXPECT_TRUE(window->ListView1->Selected(3));
+  QTest::keyClick(window->ListView1, Qt::Key_Down);
+  EXPECT_TRUE(window->ListView1->Selected(4));
 }
 
 TEST_F(Lookup, OldNamesAreLookedUpWithoutTheirMarkAndListingRowsOfNationwideNumbersToo) {
