@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "cli/Utf8.h"
@@ -27,9 +28,7 @@ struct Ran {
 
 std::string Slurp(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 // Runs program with args, input on its standard input and files for its output.

@@ -5,10 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QLocalServer>
 #include <memory>
 #include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 

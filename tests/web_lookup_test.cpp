@@ -36,15 +36,6 @@ TEST(LookupText, WhatIsLookedUp) {
   for (const auto& [area, cd, text] : cases) EXPECT_EQ(LookupText(area, cd), text);
 }
 
-TEST(SearchAddressTest, ExactFormAndAFailingBrowserIsReported) {
-  EXPECT_EQ(SearchAddress(u"%8E%44"),
-            u"https://www.google.co.jp/search?hl=ja&q=%8E%44&hl=ja&ie=Shift_JIS&oe=Shift_JIS");
-  struct Failing : BrowserFactory {
-    std::unique_ptr<Browser> Create() override { throw std::runtime_error("none"); }
-  } failing;
-  EXPECT_THROW(OpenInBrowser(failing, u"abc"), std::runtime_error);
-}
-
 TEST(EncodeQuery, EveryDirectoryTextIsLookedUpWhollyEscaped) {
   // A character with no code page 932 form would reach the browser raw.
   const AreaDirectory& d = LoadedStore().Directory;

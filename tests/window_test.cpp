@@ -195,19 +195,17 @@ TEST_F(QueryInput, ModeClickSwitchesHeadingAndReturnsFocusWithSelection) {
   QTest::mouseClick(window->Option1[0], Qt::LeftButton);
   EXPECT_EQ((QStringList{window->Label1[1]->text(), window->Text1->text()}), (QStringList{"検索 (市外局番)", "0123"}));
 
+  // From the keyboard the focus stays on the buttons.
+  window->Option1[0]->setFocus();
+  QTest::keyClick(window->Option1[0], Qt::Key_Right);
+  EXPECT_TRUE(window->Option1[1]->isChecked() && window->focusWidget() == window->Option1[1]);
+  EXPECT_EQ(window->Label1[1]->text(), "検索 (対象区域名)");
+  QTest::keyClick(window->Option1[1], Qt::Key_Left);
   // A right-button release over a mode focuses the box without switching.
   window->Combo1->setFocus();
   QTest::mouseClick(window->Option1[1], Qt::RightButton);
   EXPECT_TRUE(window->Option1[0]->isChecked());
   EXPECT_EQ(window->focusWidget(), window->Text1);
-}
-
-TEST_F(QueryInput, KeyboardModeChangeKeepsFocusOnTheButton) {
-  window->Option1[0]->setFocus();
-  QTest::keyClick(window->Option1[0], Qt::Key_Right);
-  EXPECT_TRUE(window->Option1[1]->isChecked());
-  EXPECT_EQ(window->Label1[1]->text(), "検索 (対象区域名)");
-  EXPECT_EQ(window->focusWidget(), window->Option1[1]);
 }
 
 TEST_F(QueryInput, SecondButtonDoesNothingAndTheCheckBoxCyclesTickedAndClear) {
