@@ -136,7 +136,8 @@ TEST(CliText, Utf8DecodingIsStrict) {
     EXPECT_EQ(d.badByte, c.badByte) << c.bytes;
     EXPECT_EQ(d.text, c.text) << c.bytes;
   }
-  EXPECT_EQ(cli::ToUtf8(u"東京\xD800"), "\xE6\x9D\xB1\xE4\xBA\xAC\xEF\xBF\xBD");
+  // One to four bytes a character; a lone surrogate becomes U+FFFD.
+  EXPECT_EQ(cli::ToUtf8(u"a×東\U0001F4DE\xD800"), "a\xC3\x97\xE6\x9D\xB1\xF0\x9F\x93\x9E\xEF\xBF\xBD");
 }
 
 TEST(CliText, EastAsianWidthAndJsonEscapes) {
@@ -146,6 +147,7 @@ TEST(CliText, EastAsianWidthAndJsonEscapes) {
   EXPECT_EQ(cli::DisplayWidth(u"ＡＢ（）"), 8u);
   EXPECT_EQ(cli::DisplayWidth(u"ｱｲ"), 2u);  // half-width katakana
   EXPECT_EQ(cli::DisplayWidth(u"が"), 2u);
+  EXPECT_EQ(cli::DisplayWidth(u"\U0001D11Ex\U00020B9F"), 4u);  // a narrow and a wide character beyond U+FFFF
   std::string json;
   cli::AppendJsonString(json, u"a\"b\\c\n\x01東");
   EXPECT_EQ(json, "\"a\\\"b\\\\c\\n\\u0001\xE6\x9D\xB1\"");

@@ -199,7 +199,7 @@ TEST(Aligned, ColumnsLineUpByDisplayWidthAndTheCountLineFollows) {
 }
 
 TEST(Json, EveryLineParsesWithTheMembersItNeeds) {
-  const std::string input = "0123-45-6789\nx\"\\\x01\n\xFF\n06 1234 5678\n";
+  const std::string input = "0123-45-6789\nx\"\\\x01\r2\n\xFF\n06 1234 5678\n";
   const Ran numbers = Lookup({"-n", "-", "-f", "json"}, input);
   const Ran search = Lookup({"-f", "json", "八雲"});
   const std::string check =
@@ -214,7 +214,7 @@ TEST(Json, EveryLineParsesWithTheMembersItNeeds) {
   const auto lines = Lines(parsed.out);
   ASSERT_EQ(lines.size(), 2u + 2u + 10u + 3u);
   EXPECT_EQ(lines[0], "1 0123 北海道 False None 0123-45-6789");
-  EXPECT_EQ(lines[2], "2 None None None contains \"x\" (U+0078), which no telephone number holds x\"\\\x01");
+  EXPECT_EQ(lines[2], "2 None None None contains \"x\" (U+0078), which no telephone number holds x\"\\\x01\r2");
   EXPECT_EQ(lines[3], "3 None None None not valid UTF-8 (byte 1) \xEF\xBF\xBD");
   EXPECT_EQ(lines[15], "0002 01376 北海道 True None None");
 }
