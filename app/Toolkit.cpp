@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <climits>
-#include <cmath>
 
 #include "app/QueryRules.h"
 
