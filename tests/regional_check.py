@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Checks of the regional rows as the program loads them: layout, form of codes and texts, where new and old
-names stand, texts the list is known to carry, and, against the public lists in tests/data, that every
-municipality of November 2005 is covered, every name existed, and its codes agree with the ministry's list.
+"""Checks of the regional rows as the program loads them against the slot plan, the known texts and the public
+lists in tests/data (municipalities, mergers, the ministry's list of area codes).
 Usage: regional_check.py DUMP_ROWS DATA_DIR CHECK. Exits 1 with one line per fault."""
 import re
 import subprocess
 import sys
 from collections import Counter, defaultdict
+from itertools import groupby
 from pathlib import Path
 
 HOLES, LAST = {659, 892}, 1771
@@ -47,22 +47,12 @@ def check_forms(prefs, rows, data):
 
 
 def check_arrangement(prefs, rows, data):
-    def cd(i): return rows[i][3] if i in rows else None
-    def step(i, d): return i + 2 * d if i + d in HOLES else i + d  # holes lie inside runs
-    def same(a, b): return rows[a][0] == rows[b][0]
-    single = doubled = before = alone = 0
-    for i in rows:
-        if cd(i) == '1':
-            n1, n2 = step(i, 1), step(step(i, 1), 1)
-            expect(cd(n1) == '2' and same(i, n1), f'slot {i}: change code 1 without a 2 after it')
-            doubled, single = (doubled + 1, single) if cd(n2) == '2' and same(i, n2) else (doubled, single + 1)
-        if cd(i) == '2':
-            p1, p2 = step(i, -1), step(step(i, -1), -1)
-            if (cd(p1) == '1' and same(i, p1)) or (cd(p1) == '2' and cd(p2) == '1' and same(i, p2)):
-                continue
-            before, alone = (before + 1, alone) if cd(step(i, 1)) == '1' and same(i, step(i, 1)) else (before, alone + 1)
-    expect((single, doubled, before, alone) == (148, 2, 8, 27),
-           f'single, double pairs, 2 before 1, lone 2: {(single, doubled, before, alone)}')
+    # The change codes of each run of one code, the holes inside runs left out: every 1 has one or two 2s
+    # after it (148 and 2 times), eight 2s stand before their 1, and 27 stand alone.
+    runs = '|'.join(''.join(r[3] for _, r in g) for _, g in groupby(sorted(rows.items()), key=lambda x: x[1][:2]))
+    expect(not re.search('1(?!2)', runs), 'a change code 1 without a 2 after it')
+    got = [len(re.findall(p, runs)) for p in ('12(?!2)', '122', '(?<!1)(?<!12)2(?=1)', '(?<!1)(?<!12)2(?!1)')]
+    expect(got == [148, 2, 8, 27], f'single, double pairs, 2 before 1, lone 2: {got}')
 
 
 def check_known_texts(prefs, rows, data):  # an empty change code is ours, not the list's, and is not compared
@@ -77,14 +67,11 @@ def check_known_texts(prefs, rows, data):  # an empty change code is ours, not t
 
 
 def check_slots(prefs, rows, data):
-    known = 0
-    for f in table(data, 'regional_slots.tsv'):
-        i, have = int(f[0]), rows.get(int(f[0]), ('', '', '', ''))
-        expect(have[:2] == (f[1], f[2]), f'slot {i}: {have[:2]}, want {f[1]} {f[2]}')
-        if len(f) > 3 and f[3]:
-            known += 1
-            expect(have[2] == f[3] and (len(f) < 5 or not f[4] or have[3] == f[4]), f'slot {i}: {have}, want {f}')
-    expect(known == 82, f'{known} known texts')
+    for f in table(data, 'regional_slots.tsv'):  # code and prefecture of every slot, and the known texts
+        have = rows.get(int(f[0]), ('', '', '', ''))
+        expect(have[:2] == tuple(f[1:3]) and (len(f) < 4 or not f[3] or have[2] == f[3] and (
+            len(f) < 5 or not f[4] or have[3] == f[4])), f'slot {f[0]}: {have}, want {f}')
+    expect(sum(len(f) > 3 and f[3] != '' for f in table(data, 'regional_slots.tsv')) == 82, 'known texts')
 
 
 def fold(s):  # spellings the lists use interchangeably
@@ -161,7 +148,7 @@ class Reference:
         return {x for u in self.today[t] for x in {u} | self.formers[u]}
 
 
-def parse_area(ref, pref, text, unknown):
+def parse_area(ref, pref, text, slot):
     """What an area text names: (key, whole) for a municipality, ('郡', pref, 郡, names left out) for a district."""
     other = longest(text, {p for p, _, _ in ref.units})  # another prefecture's area, or its own name first
     pref, text, out = other or pref, fold(text.removeprefix(other)), []
@@ -180,8 +167,9 @@ def parse_area(ref, pref, text, unknown):
                 return
         n = longest(s, ref.among(pref, gun))
         part = s[len(n):]
+        expect(n, f'slot {slot}: no municipality of 2002-2006 starts {gun + s}')
         if not n or excl and not part and gun:  # unknown, or the district but this town
-            return (out.append(('郡', pref, gun, {n})) if n else unknown.append(gun + s))
+            return out.append(('郡', pref, gun, {n})) if n else None
         out.append(((pref, gun, n), not part and not excl))
         items = split_top(part[1:-1]) if part.startswith('(') else [part]  # former towns named as parts of a city
         out.extend((f, any(stem(i) == stem(f[2]) for i in items)) for f in ref.formers[pref, gun, n]
@@ -195,11 +183,7 @@ def parse_area(ref, pref, text, unknown):
 def named_by_rows(ref, rows):
     """slot -> [(municipality of 2005, former or later one, named by its own name)]. A district stands for its
     towns of 2005 and for its towns that merged into a municipality of its prefecture, unless a row names them whole."""
-    parsed = {}
-    for i, (code, pref, area, cd) in sorted(rows.items()):
-        unknown = []
-        parsed[i] = parse_area(ref, pref, area, unknown)
-        expect(not unknown, f'slot {i}: no municipality of 2002-2006 starts {unknown}')
+    parsed = {i: parse_area(ref, r[1], r[2], i) for i, r in sorted(rows.items())}
     whole = {p[0] for ps in parsed.values() for p in ps if p[0] != '郡' and p[1]}
 
     def district(pref, gun, left_out):
