@@ -1,36 +1,15 @@
 #!/usr/bin/env python3
-"""Checks of the regional rows as the program loads them: block layout, form of codes and texts,
-where new and old names stand, texts the list is known to carry, and, against the public lists
-in tests/data, that every municipality of November 2005 is covered and every name existed.
+"""Checks of the regional rows as the program loads them against the slot plan, the known texts and the public
+lists in tests/data (municipalities, mergers, the ministry's list of area codes).
 Usage: regional_check.py DUMP_ROWS DATA_DIR CHECK. Exits 1 with one line per fault."""
+import re
 import subprocess
 import sys
-from collections import defaultdict
-from itertools import accumulate
+from collections import Counter, defaultdict
+from itertools import groupby
 from pathlib import Path
 
-HOLES = {659, 892}
-LAST = 1771
-# Rows with change code 1 and 2 in each prefecture 1..47; the slot plan in
-# regional_slots.tsv fixes every slot's code and prefecture.
-CHANGES = [(8, 8), (0, 0), (3, 4), (3, 4), (4, 4), (0, 0), (1, 2), (12, 13), (3, 5), (1, 1), (4, 6), (2, 4), (0, 0),
-           (0, 0), (7, 13), (1, 1), (1, 1), (1, 1), (4, 4), (2, 4), (3, 4), (5, 7), (2, 4), (6, 6), (1, 1), (3, 3),
-           (0, 1), (8, 9), (1, 1), (2, 2), (2, 2), (4, 4), (9, 10), (11, 14), (7, 8), (0, 0), (1, 1), (2, 5), (3, 3),
-           (3, 3), (2, 2), (2, 2), (5, 7), (3, 3), (0, 0), (5, 7), (3, 3)]
-# Texts the list is known to carry: every (prefecture, code, change code) each stands under;
-# an empty change code is ours, not the list's, and is not compared.
-KNOWN = {
-    '中郡': [('神奈川県', '0463', ''), ('京都府', '0772', '')],
-    '北見市': [('北海道', '0152', ''), ('北海道', '0157', '')],
-    '庄原市': [('広島県', '08247', ''), ('広島県', '082485', '1'), ('広島県', '082486', '1'),
-               ('広島県', '082488', '1'), ('広島県', '08477', '1')],
-    '花巻市': [('岩手県', '0198', '0'), ('岩手県', '0198', '1')],
-    '蕨市': [('埼玉県', '048', '')],
-    # 06 reaches into 八尾市 only at 竹渕; the rest of the city dials 0729.
-    '八尾市(竹渕、竹渕西、竹渕東)': [('大阪府', '06', '')],
-    '八尾市(竹渕、竹渕西、竹渕東)を除く': [('大阪府', '0729', '')],
-}
-
+HOLES, LAST = {659, 892}, 1771
 faults = []
 
 
@@ -47,199 +26,271 @@ def load(tool):
 
 
 def table(data, name, sep='\t'):
-    lines = (data / name).read_text(encoding='utf-8').splitlines()[1:]
-    return [line.split(sep) for line in lines]
+    return [line.split(sep) for line in (data / name).read_text(encoding='utf-8').splitlines()[1:]]
 
 
 def check_forms(prefs, rows, data):
     expect(len(rows) == 1770 and not HOLES & rows.keys(), f'{len(rows)} regional rows')
-    for p, want in enumerate(CHANGES, 1):
-        got = tuple(sum(r[1] == prefs[p] and r[3] == cd for r in rows.values()) for cd in '12')
-        expect(got == want, f'{prefs[p]}: {got} rows with change codes 1 and 2, want {want}')
+    for no, pref, *want in table(data, 'regional_blocks.tsv'):  # rows with change codes 1 and 2 per prefecture
+        got = [str(sum(r[1] == prefs[int(no)] == pref and r[3] == cd for r in rows.values())) for cd in '12']
+        expect(got == want, f'{pref}: {got} rows with change codes 1 and 2, want {want}')
     expect(sum(r[3] == '0' for r in rows.values()) == 1433, 'rows with change code 0')
-    foreign = foreign_gunma = spaced = 0
     for i, (code, pref, area, cd) in rows.items():
-        expect(2 <= len(area) <= 365, f'slot {i}: {len(area)} characters')
+        expect(len(area) >= 2, f'slot {i}: {len(area)} characters')
         expect(not set(area) & set('\uff08\uff09\u30fb\t\u3000'), f'slot {i}: full-width bracket, dot or odd space')
-        spaced += ' ' in area
-        for p in range(1, 48):
-            if prefs[p] != pref and area.startswith(prefs[p]):
-                foreign += 1
-                foreign_gunma += pref == '群馬県'
-    # The list files four areas under a neighbour's block (three in 群馬県, one in 東京都); ours
-    # holds the two known well enough to write, and any row of that form must be one of the four.
-    expect(2 <= foreign <= 4 and 1 <= foreign_gunma <= 3, f'{foreign} rows name another prefecture')
-    expect(spaced <= 1, f'{spaced} texts hold an ASCII space')
+    # The list files four areas under a neighbour's block, three in 群馬県 and one in 東京都; one
+    # text holds an ASCII space, and the longest is a row of 0729 in 大阪府.
+    foreign = Counter(r[1] for r in rows.values() if any(r[2].startswith(p) for p in prefs.values() if p != r[1]))
+    expect(foreign == {'群馬県': 3, '東京都': 1}, f'rows that name another prefecture: {foreign}')
+    expect(sum(' ' in r[2] for r in rows.values()) == 1, 'texts holding an ASCII space')
+    expect(max(rows.values(), key=lambda r: len(r[2]))[:2] == ('0729', '大阪府'), 'the longest text')
 
 
 def check_arrangement(prefs, rows, data):
-    def cd(i): return rows[i][3] if i in rows else None
-    def step(i, d): return i + 2 * d if i + d in HOLES else i + d  # holes lie inside runs
-    def same(a, b): return rows[a][0] == rows[b][0]
-    single = doubled = before = alone = 0
-    for i in rows:
-        if cd(i) == '1':
-            n1, n2 = step(i, 1), step(step(i, 1), 1)
-            expect(cd(n1) == '2' and same(i, n1), f'slot {i}: change code 1 without a 2 after it')
-            doubled, single = (doubled + 1, single) if cd(n2) == '2' and same(i, n2) else (doubled, single + 1)
-        if cd(i) == '2':
-            p1, p2 = step(i, -1), step(step(i, -1), -1)
-            if (cd(p1) == '1' and same(i, p1)) or (cd(p1) == '2' and cd(p2) == '1' and same(i, p2)):
-                continue
-            before, alone = (before + 1, alone) if cd(step(i, 1)) == '1' and same(i, step(i, 1)) else (before, alone + 1)
-    expect((single, doubled, before, alone) == (148, 2, 8, 27),
-           f'single, double pairs, 2 before 1, lone 2: {(single, doubled, before, alone)}')
+    # The change codes of each run of one code, the holes inside runs left out: every 1 has one or two 2s
+    # after it (148 and 2 times), eight 2s stand before their 1, and 27 stand alone.
+    runs = '|'.join(''.join(r[3] for _, r in g) for _, g in groupby(sorted(rows.items()), key=lambda x: x[1][:2]))
+    expect(not re.search('1(?!2)', runs), 'a change code 1 without a 2 after it')
+    got = [len(re.findall(p, runs)) for p in ('12(?!2)', '122', '(?<!1)(?<!12)2(?=1)', '(?<!1)(?<!12)2(?!1)')]
+    expect(got == [148, 2, 8, 27], f'single, double pairs, 2 before 1, lone 2: {got}')
 
 
-def check_known_texts(prefs, rows, data):
-    for area, places in KNOWN.items():
-        got = sorted((r[1], r[0], r[3]) for r in rows.values() if r[2] == area)
+def check_known_texts(prefs, rows, data):  # an empty change code is ours, not the list's, and is not compared
+    for area, places in {f[0]: [g[1:] for g in table(data, 'known_texts.tsv') if g[0] == f[0]]
+                         for f in table(data, 'known_texts.tsv')}.items():
+        got = sorted([r[1], r[0], r[3]] for r in rows.values() if r[2] == area)
         expect(sorted(p[:2] for p in places) == [g[:2] for g in got], f'{area} stands under {got}')
-        for p in places:
-            expect(not p[2] or p in got, f'{area} under {p[1]} has not change code {p[2]}')
+        expect(all(not p[2] or p in got for p in places), f'{area}: change codes {got}')
     least = min(len(r[2]) for r in rows.values())
     shortest = {r[2] for r in rows.values() if len(r[2]) == least}
     expect(least == 2 and {'蕨市', '中郡'} <= shortest, f'shortest texts {shortest}')
 
 
 def check_slots(prefs, rows, data):
-    known = 0
-    for f in table(data, 'regional_slots.tsv'):
-        i = int(f[0])
-        have = rows.get(i, ('', '', '', ''))
-        expect(have[:2] == (f[1], f[2]), f'slot {i}: {have[:2]}, want {f[1]} {f[2]}')
-        if len(f) > 3 and f[3]:
-            known += 1
-            expect(have[2] == f[3] and (len(f) < 5 or not f[4] or have[3] == f[4]), f'slot {i}: {have}, want {f}')
-    expect(known == 82, f'{known} known texts')
+    for f in table(data, 'regional_slots.tsv'):  # code and prefecture of every slot, and the known texts
+        have = rows.get(int(f[0]), ('', '', '', ''))
+        expect(have[:2] == tuple(f[1:3]) and (len(f) < 4 or not f[3] or have[2] == f[3] and (
+            len(f) < 5 or not f[4] or have[3] == f[4])), f'slot {f[0]}: {have}, want {f}')
+    expect(sum(len(f) > 3 and f[3] != '' for f in table(data, 'regional_slots.tsv')) == 82, 'known texts')
 
 
-class Reference:
-    """Municipality names, as (郡 or '', name), from the public lists."""
+def fold(s):  # spellings the lists use interchangeably
+    return s.translate(str.maketrans('ヶ溪澤條團籠', 'ケ渓沢条団篭')).replace('囎唹', '曽於')
 
-    def __init__(self, data):
-        self.current = defaultdict(set)  # by prefecture, on 2005-11-01
-        self.known = defaultdict(set)  # valid at some time 2002-2006
-        self.guns = defaultdict(set)
-        self.formed = defaultdict(lambda: defaultdict(set))  # mergers 2003 to 2005-11-01
-        self.wards23 = set()
-        gun_of = defaultdict(list)  # a name can stand in two 郡 (泊村): listed in code order
-        for f in table(data, 'hokkaido_gun.tsv'):
-            gun_of[f[0]].append(f[1])
-        for f in table(data, 'municipalities_2005-11-01.csv', ','):
-            if '01695' <= f[0] <= '01700':
-                continue  # the northern-island villages have no telephone service
-            p, d, n = f[1], f[2], f[3]
-            if not n or d.endswith('市'):  # a city, or a ward of a designated city
-                self.add(p, '', d if not n and d.endswith('市') else '', current=True)
-                continue
-            if p == '東京都' and not d and (n.endswith('区') or n == '特別区部'):
-                self.wards23.add(n)
-                continue
-            if d.endswith('支庁'):
-                guns = gun_of[n]
-                d = guns.pop(0) if len(guns) > 1 else (guns[0] if guns else '')
-            self.add(p, d if d.endswith('郡') else '', n, current=True)
-        for f in table(data, 'estat_changes_2000_2010.csv', ','):
-            date, kind = f[0], f[1]
-            fg, tg = (g if g.endswith('郡') else '' for g in (f[5], f[12]))
-            if '2002-01-01' <= date <= '2006-12-31':
-                self.add(f[4], fg, f[7])
-                self.add(f[11], tg, f[14])
-            if (kind in ('新設合併', '編入合併', '市制施行', '名称変更') and '2003-01-01' <= date <= '2005-11-01'
-                    and f[7] and f[14]):
-                parts = self.formed[f[11]][(tg, f[14])]
-                parts.add((fg, f[7]))
-                if kind == '編入合併':
-                    parts.add((tg, f[14]))  # the absorbing one must be named itself
-        for f in table(data, 'mergers_japanpost.tsv'):
-            if f[3] <= '2006-12-31':
-                for name in (f[1].split('（')[0], f[2].split('（')[0]):
-                    g = name.find('郡') + 1  # the 郡 a town or village name begins with
-                    self.add(f[0], *((name[:g], name[g:]) if g and not name.endswith('郡') else ('', name)))
 
-    def add(self, pref, gun, name, current=False):
-        if name:
-            self.known[pref].add((gun, name))
-            if current:
-                self.current[pref].add((gun, name))
-        if gun:
-            self.guns[pref].add(gun)
+def longest(s, candidates):
+    return max((c for c in candidates if s.startswith(c)), key=len, default='')
 
 
 def split_top(s):
     items, depth = [''], 0
     for ch in s:
         depth += (ch == '(') - (ch == ')')
-        if depth == 0 and ch == '、':
-            items.append('')
-        else:
-            items[-1] += ch
+        items[-1:] = [items[-1], ''] if depth == 0 and ch == '、' else [items[-1] + ch]
     return items
 
 
-def parse_area(ref, pref, text, places, whole_guns, unknown):
-    """What one area text names: municipalities (whole or in part) and whole 郡."""
-    names = {n for _, n in ref.known[pref]}
+def stem(name):  # 常呂町 -> 常呂, the form a former town takes inside the municipality it joined
+    return name[:-1] if len(name) >= 3 and name[-1] in '市町村区' else name
 
-    def longest(s, candidates):
-        return max((c for c in candidates if s.startswith(c)), key=len, default='')
+
+def key(pref, gun, name):  # (pref, 郡 or '', name) from a 郡, 支庁 or city column, or a name that begins with its 郡
+    gun, name, m = fold(gun), fold(name.removeprefix(pref)), re.fullmatch(r'(.+?郡)(.+[町村])', fold(name))
+    return (pref, '', gun) if gun.endswith('市') else (pref, *m.groups()) if m and not gun.endswith('郡') else (
+        pref, gun if gun.endswith('郡') else '', name)
+
+
+class Reference:
+    """Municipalities of 2005-11-01 with the names they bore since 2002 and bear today, from the public lists."""
+
+    def __init__(self, data):
+        self.units, gun_of = set(), defaultdict(list)  # a name can stand in two 郡 (泊村): listed in code order
+        for f in table(data, 'hokkaido_gun.tsv'):
+            gun_of[f[0]].append(f[1])
+        for code, p, d, n in table(data, 'municipalities_2005-11-01.csv', ','):
+            if not ('01695' <= code <= '01700' or d.endswith('市') != (not n) or n.endswith('区') or n == '特別区部'):
+                guns = gun_of[n] if d.endswith('支庁') else [d]  # skips island villages without telephone, wards, 郡
+                self.units.add(key(p, guns.pop(0) if len(guns) > 1 else (guns or [''])[0], n or d))
+        early, late = defaultdict(set), defaultdict(set)  # name -> names it took, until 2005-11-01 and after
+        self.absorbers, recent = set(), set()  # who took others in must be named itself to count as covered
+
+        def change(date, old, new):
+            (early if date <= '2005-11-01' else late)[old].add(new)
+            recent.update([new] if '2005-11-01' < date < '2007' else [])
+        for f in table(data, 'estat_changes_2000_2010.csv', ','):  # Hokkaido's 郡 come from the postal list
+            if f[4] != '北海道' and f[7] and (f[14] or f[12]) and not f[5].endswith('市') and f[0] >= '2002':
+                change(f[0], key(*f[4:6], f[7]), new := key(f[11], f[12], f[14] or f[12]))
+                self.absorbers |= {new} if f[1] == '編入合併' and f[0] <= '2005-11-01' else set()
+        for p, olds, new, date in table(data, 'mergers_japanpost.tsv'):
+            for old in olds.removeprefix(p).split('（')[0].split('・') if p == '北海道' or date > '2010-12-31' else ():
+                change(date, key(p, '', old), key(p, '', new.split('（')[0]))
+
+        def reach(k, m):  # every name that k took, through the changes in m
+            return {k}.union(*(reach(n, m) for n in m.get(k, set()) - {k}))
+        self.unit_of = {k: reach(k, early) & self.units for k in [*self.units, *early]}  # a name of 2002-2005
+        self.alias = {old for old, news in early.items() if any(n[2] == old[2] for n in news)}  # only its 郡 changed
+        self.formers, self.became = defaultdict(set), defaultdict(set)  # later names -> municipalities of 2005
+        for old in early:
+            for u in self.unit_of[old] - {old}:
+                self.formers[u].add(old)
+        for u in self.units:
+            for n in reach(u, late):
+                self.became[n].add(u)
+        self.today = {n: us for n, us in self.became.items() if not late.get(n, set()) - {n}}
+        self.names = defaultdict(set)
+        for k in [*self.unit_of, *self.became.keys() & recent]:  # the names a row may use
+            self.names[k[0]].add(k[1:])
+
+    def among(self, pref, gun):
+        return {n for g, n in self.names[pref] if g == gun}
+
+    def places(self, t):  # the municipalities of 2005 that became t, and their former ones
+        return {x for u in self.today[t] for x in {u} | self.formers[u]}
+
+
+def parse_area(ref, pref, text, slot):
+    """What an area text names: (key, whole) for a municipality, ('郡', pref, 郡, names left out) for a district."""
+    other = longest(text, {p for p, _, _ in ref.units})  # another prefecture's area, or its own name first
+    pref, text, out = other or pref, fold(text.removeprefix(other)), []
 
     def item(s, gun):
-        s = s[:-3] if s.endswith('を除く') else s
-        if not s:
-            return
-        g = '' if gun else longest(s, ref.guns[pref])
-        if g and len(g) >= len(longest(s, names)):
-            rest = s[len(g):]
-            if not rest:
-                whole_guns.add(g)
-            elif rest[0] == '(':  # the 郡's towns in brackets, up to the matching close
-                depths = accumulate((ch == '(') - (ch == ')') for ch in rest)
-                close = next((k for k, d in enumerate(depths) if d == 0), len(rest))
-                for it in split_top(rest[1:close]):
+        excl, s = s.endswith('を除く'), s.removesuffix('を除く')
+        g = '' if gun else longest(s, {g for g, _ in ref.names[pref] if g})
+        if g and len(g) >= len(longest(s, ref.among(pref, ''))):
+            s, gun = s[len(g):], g
+            inner = split_top(s[1:-1]) if s.startswith('(') and s.endswith(')') else []
+            if not s or inner:  # the district, or some of its towns (all but some, with を除く)
+                whole = {it for it in inner if it in ref.among(pref, g)}
+                out.extend([('郡', pref, g, whole)] if excl or not s else [])
+                for it in inner if not excl else sorted(set(inner) - whole):
                     item(it, g)
-            else:
-                item(rest, g)
-            return
-        n = longest(s, names)
-        places.add((gun, n)) if n else unknown.append(gun + s)
+                return
+        n = longest(s, ref.among(pref, gun))
+        part = s[len(n):]
+        expect(n, f'slot {slot}: no municipality of 2002-2006 starts {gun + s}')
+        if not n or excl and not part and gun:  # unknown, or the district but this town
+            return out.append(('郡', pref, gun, {n})) if n else None
+        out.append(((pref, gun, n), not part and not excl))
+        items = split_top(part[1:-1]) if part.startswith('(') else [part]  # former towns named as parts of a city
+        out.extend((f, any(stem(i) == stem(f[2]) for i in items)) for f in ref.formers[pref, gun, n]
+                   if part and not excl and stem(f[2]) in part)
 
-    for it in split_top(text):
+    for it in split_top(text) if not text.startswith('内') else []:  # 東京都内２３区
         item(it, '')
+    return out
+
+
+def named_by_rows(ref, rows):
+    """slot -> [(municipality of 2005, former or later one, named by its own name)]. A district stands for its
+    towns of 2005 and for its towns that merged into a municipality of its prefecture, unless a row names them whole."""
+    parsed = {i: parse_area(ref, r[1], r[2], i) for i, r in sorted(rows.items())}
+    whole = {p[0] for ps in parsed.values() for p in ps if p[0] != '郡' and p[1]}
+
+    def district(pref, gun, left_out):
+        return [(k, False) for k in ref.unit_of if k[:2] == (pref, gun) and k[2] not in left_out and (
+            k in ref.units or k not in whole and k not in ref.alias and all(u[0] == pref for u in ref.unit_of[k]))]
+    return {i: [x for p in ps for x in (district(*p[1:]) if p[0] == '郡' else [(p[0], True)])]
+            for i, ps in parsed.items()}
 
 
 def check_coverage(prefs, rows, data):
     ref = Reference(data)
-    places, whole_guns = defaultdict(set), defaultdict(set)
-    for i, (code, pref, text, cd) in sorted(rows.items()):
-        other = next((prefs[p] for p in range(1, 48) if text.startswith(prefs[p])), None)
-        if other:
-            pref, text = other, text[len(other):]
-        if text.startswith('内') and pref == '東京都':  # 東京都内２３区
-            places[pref] |= {('', w) for w in ref.wards23}
+    named = {k for ps in named_by_rows(ref, rows).values() for k, _ in ps}
+    missing = [u for u in sorted(ref.units) if u not in named and (
+        not ref.formers[u] - ref.alias or not ref.formers[u] - ref.alias <= named or u in ref.absorbers)]
+    expect(not missing and len(ref.units) == 2170, f'of {len(ref.units)} municipalities no row covers {missing}')
+    print(f'municipalities of 2005-11-01 covered: {len(ref.units) - len(missing)} of {len(ref.units)}')
+
+
+def restriction(s):  # 'X(a、bに限る)' -> ('X', 'only', [a, b]), 'X(…を除く)' -> ('X', 'except', […]), 'X' -> ('X', None, [])
+    m = re.fullmatch(r'([^(]*)\((.*)(に限る|を除く)\)', s)
+    return (m[1], 'only' if m[3] == 'に限る' else 'except', split_top(m[2])) if m else (s, None, [])
+
+
+def flat(parts):  # 緑区(小原、小渕に限る) -> 緑区小原, 緑区小渕
+    return [x for p in parts for h, mode, sub in [restriction(p)]
+            for x in ([h + y for y in flat(sub)] if mode == 'only' else [h])]
+
+
+def list_items(ref, text):
+    """(pref, municipality of today, None, 'only' or 'except', parts) for each item of an entry of the list."""
+    pref, text = '', re.sub('及び|並びに', '、', re.sub(r'（市外局番を除く.*?）', '', fold(text))).translate(
+        str.maketrans('（）､', '()、', '。｡ '))
+    for it in split_top(text) if text else []:
+        pref = longest(it, {p for p, _, _ in ref.units}) or pref
+        head, mode, parts = restriction(it.removeprefix(pref))
+        g = longest(head, {k[1] for k in [*ref.today, *ref.unit_of] if k[0] == pref and k[1]})
+        towns = {k[2] for k in ref.today if k[:2] == (pref, g)}
+        if g and head == g:  # a district, whole or with its towns listed
+            listed = {n: ('only', [h[len(n):]]) if h != n else (m, flat(p)) for h, m, p in map(restriction, parts)
+                      for n in [longest(h, towns)]}
+            for n in sorted(towns):
+                m, p = listed.get(n, (None, []))
+                if mode is None or mode == 'only' and n in listed or mode == 'except' and (n not in listed or m):
+                    yield pref, (pref, g, n), {'only': 'except', 'except': 'only'}.get(m) if mode == 'except' else m, p
             continue
-        unknown = []
-        parse_area(ref, pref, text, places[pref], whole_guns[pref], unknown)
-        for u in unknown:
-            expect(False, f'slot {i}: no municipality of 2002-2006 starts "{u}"')
-    total = covered = 0
-    for pref, municipalities in ref.current.items():
-        def is_covered(m, depth):
-            if m in places[pref] or (m[0] and m[0] in whole_guns[pref]):
-                return True
-            if any(n == m[1] and (not g or not m[0]) for g, n in places[pref]):
-                return True
-            parts = ref.formed[pref].get(m)
-            if depth > 3 or not parts or m in parts:
-                return False  # one that absorbed others must be named itself
-            return all(is_covered(part, depth + 1) for part in parts)
-        for m in sorted(municipalities):
-            total += 1
-            covered += is_covered(m, 0)
-            expect(is_covered(m, 0), f'{pref}: {m[0]}{m[1]} is covered by no row')
-    print(f'municipalities of 2005-11-01 covered: {covered} of {total}')
-    expect(total > 2000, f'only {total} municipalities read')
+        n = longest(head[len(g):], towns)
+        part = head[len(g) + len(n):]
+        expect(n or head == '２３区', f'list: no municipality {pref}{it}')
+        if n:
+            yield pref, (pref, g, n), mode if not part else 'only', [part + x for x in flat(parts)] if part and \
+                mode == 'only' else [part] if part else flat(parts)
+
+
+def check_ministry_list(prefs, rows, data):
+    """Each municipality of 2005-11-01, and each former one a row names, must stand under the codes of 2005 that
+    the ministry's list (about 2019) gives it, or be listed with its reason in list_exceptions.tsv."""
+    ref = Reference(data)
+    facts, codes_of = defaultdict(list), defaultdict(list)  # today's municipality -> (place of 2005, whole, parts)
+    for pref, t, place, whole, parts, *_ in table(data, 'list_places.tsv'):
+        facts[key(pref, '', t)].append((key(pref, '', place), whole == '1', set(fold(parts).split('、'))))
+    for pref, entry, code, *_ in table(data, 'codemap_2005.tsv'):
+        codes_of[pref, entry].append(code)
+    for pref, entry, place, codes, *_ in table(data, 'list_codes.tsv'):
+        codes_of[pref, entry, key(pref, '', place) if place != '*' else '*'] = codes.split('|')
+
+    def attribute(t, part):  # the municipality of 2005 or former one that a part of today's t lay in
+        p = re.sub(r'^.+?区(?=.)', '', part)
+        hits = sorted((x for x in ref.places(t) if p.startswith(stem(x[2]))), key=lambda x: len(stem(x[2])))
+        found = {x for x, _, parts in facts[t] if part in parts} or set(hits[-1:]) or (
+            {t if t in ref.units else min(ref.today[t])} if t in ref.units or len(ref.today[t]) == 1 else set())
+        expect(found, f'list: which municipality of 2005 had {t[1]}{t[2]}{part}?')
+        return found
+
+    def left_out(t, x, parts):  # x lies wholly in the parts an entry leaves out
+        return x != t and any(stem(re.sub(r'^.+?区(?=.)', '', p)) == stem(x[2]) for p in parts) or any(
+            y == x and whole and ps <= set(parts) for y, whole, ps in facts[t])
+    listed, named, entry = defaultdict(set), defaultdict(set), ''
+    for ma, _, area in table(data, 'areacodes_2019.tsv'):
+        entry = ma or f'blank-after-{entry}'  # two entries lost their number in transcription
+        for pref, t, mode, parts in list_items(ref, area):
+            for x in set().union(*(attribute(t, p) for p in parts)) if mode == 'only' else {
+                    x for x in ref.places(t) if mode != 'except' or not left_out(t, x, parts)}:
+                codes = codes_of[pref, entry] if len(codes_of[pref, entry]) == 1 else \
+                    codes_of.get((pref, entry, x)) or codes_of.get((pref, entry, '*'))
+                expect(codes, f'list: which code of entry {entry} had {x[1]}{x[2]}?')
+                for y in {x} | ref.unit_of[x]:
+                    listed[y].update(codes or ())
+    by_row, seen, own = named_by_rows(ref, rows), set(), set()
+    for i, ps in by_row.items():
+        for k, explicit in ps if rows[i][3] != '1' else ():
+            seen.add(k)
+            own |= {k} if explicit and k not in ref.units else set()
+            for u in {k} | ref.unit_of.get(k, ref.became.get(k, set())):
+                named[u].add(rows[i][0])
+    seen |= {f for k in seen if k in ref.units for f in ref.formers[k]}
+    for i, ps in by_row.items():  # a new name stands for what its old names leave unnamed
+        for u in {u for k, _ in (ps if rows[i][3] == '1' else ()) for u in ref.became.get(k) or ref.unit_of.get(k, ())}:
+            named[u] |= {rows[i][0]} if ({u} | ref.formers[u]) - seen else set()
+    reasons = {key(f[0], '', f[1]): (set(f[2].split('|')), set(f[3].split('|')))
+               for f in table(data, 'list_exceptions.tsv')}
+    differ = [x for x in sorted(ref.units | own) if named[x] != listed[x]]
+    for x in differ:
+        expect(reasons.pop(x, None) == (named[x], listed[x]),
+               f'{"".join(x)}: rows {sorted(named[x])}, list {sorted(listed[x])}')
+    expect(not reasons, f'exceptions no longer needed: {sorted(reasons)}')
+    agree = len(ref.units - set(differ))
+    print(f'municipalities of 2005-11-01 whose codes agree with the list: {agree} of {len(ref.units)}')
 
 
 CHECKS = {name[6:]: f for name, f in globals().items() if name.startswith('check_')}
