@@ -7,12 +7,27 @@
 
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "app/AppObject.h"
 
 namespace telvara {
+
+// Connects to the name until its holder's queue is full; the connections
+// stay open (the caller closes them).
+std::vector<int> FillQueue(const QString& name) {
+  sockaddr_un address;
+  const socklen_t length = AbstractAddress(name.toStdString(), address);
+  std::vector<int> fds;
+  for (int fd; fds.size() < 5000 && (fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)) >= 0;) {
+    fds.push_back(fd);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) break;
+  }
+  return fds;
+}
+
 namespace {
 
 using H = NameHolder;
@@ -78,15 +93,24 @@ class Holder {
   pid_t pid_;
 };
 
-TEST(InstanceLockTest, PeerCredentialsTellTheHolderApart) {
+TEST(InstanceLockTest, PeerCredentialsOrTheKernelTellTheHolderApart) {
   const QString name = InstanceLock::Name(40000 + static_cast<uid_t>(getpid() % 20000), 5);  // a user no one here is
-  EXPECT_EQ(InstanceLock::HolderOf(name, geteuid()), H::Nobody);
-  auto holder = Holder::Start(name, geteuid());
+  const uid_t self = geteuid();
+  EXPECT_EQ(std::pair(InstanceLock::HolderOf(name, self), InstanceLock::HolderOf(name, self, nullptr, false)),
+            std::pair(H::Nobody, H::Nobody));
+  auto holder = Holder::Start(name, self);
   ASSERT_TRUE(holder);
-  EXPECT_EQ(std::pair(InstanceLock::HolderOf(name, geteuid()), InstanceLock::HolderOf(name, geteuid() + 1)),
+  EXPECT_EQ(std::pair(InstanceLock::HolderOf(name, self), InstanceLock::HolderOf(name, self + 1)),
             std::pair(H::SameUser, H::OtherUser));
+  // The holder never accepts: with its queue full, no connection can ask it.
+  // The kernel's table still tells; a probe left without it takes the name for held.
+  const std::vector<int> queued = FillQueue(name);
+  EXPECT_EQ(std::tuple(InstanceLock::HolderOf(name, self), InstanceLock::HolderOf(name, self + 1),
+                       InstanceLock::HolderOf(name, self + 1, nullptr, false)),
+            std::tuple(H::SameUser, H::OtherUser, H::SameUser));
+  for (int fd : queued) close(fd);
   holder->Stop();
-  EXPECT_EQ(InstanceLock::HolderOf(name, geteuid()), H::Nobody);
+  EXPECT_EQ(InstanceLock::HolderOf(name, self), H::Nobody);
 }
 
 // Another account binds this user's first name before Telvara starts. Where
