@@ -113,8 +113,8 @@ TEST_F(NoDisplay, EndsWithOneLineNamingTheCauseButExplicitPlatformsStart) {
   // The program, DISPLAY, WAYLAND_DISPLAY, and what its line names.
   const std::tuple<QString, QString, QString, QString> cases[] = {
       {TELVARA_BINARY, "", "", "neither DISPLAY nor WAYLAND_DISPLAY is set;"},
-      {TELVARA_BINARY, x11, "", "DISPLAY=" + x11 + ";"},
-      {TELVARA_BINARY, "", "telvara-none", " WAYLAND_DISPLAY=telvara-none;"},
+      {TELVARA_BINARY, x11, "", "cannot open the display DISPLAY=" + x11 + ";"},
+      {TELVARA_BINARY, "", "telvara-none", "cannot open the display WAYLAND_DISPLAY=telvara-none;"},
       {bare, x11, "telvara-none", "WAYLAND_DISPLAY=telvara-none: Qt's Wayland platform plugin is not installed"},
   };
   for (const auto& [program, display, wayland, names] : cases) {
