@@ -36,9 +36,12 @@ class InstanceLock {
   int Claimed() const { return verdict_.claim; }
 
   static QString Name(uid_t user, int index);
-  // Who holds the name: the peer credentials of a connection to it. The
-  // holder's process id goes to peerPid when it answered.
-  static NameHolder HolderOf(const QString& name, uid_t user, pid_t* peerPid = nullptr);
+  // Who holds the name: the peer credentials of a connection to it, and
+  // where the holder takes no connection (stopped, flooded, or between its
+  // bind and its listen), the kernel's socket table. Where neither can tell
+  // within a fifth of a second, or askKernel is false, the name counts as
+  // held by this user. The holder's process id goes to peerPid when it answered.
+  static NameHolder HolderOf(const QString& name, uid_t user, pid_t* peerPid = nullptr, bool askKernel = true);
 
  private:
   QLocalServer server_;

@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -47,6 +48,13 @@ std::string NoDisplayLine() {
     line += "cannot open the display";
     if (!x11.isEmpty()) line += " DISPLAY=" + x11.toStdString();
     if (!wayland.isEmpty()) line += " WAYLAND_DISPLAY=" + wayland.toStdString();
+    // Qt tried Wayland first and had no plugin for it: that, not the
+    // compositor, is what stands in the way.
+    const bool noWaylandPlugin = std::any_of(g_held.begin(), g_held.end(), [](const HeldMessage& m) {
+      return m.text.contains(QLatin1String("Could not find")) && m.text.contains(QLatin1String("\"wayland"));
+    });
+    if (!wayland.isEmpty() && noWaylandPlugin)
+      line += ": Qt's Wayland platform plugin is not installed (Debian package qt6-wayland)";
   }
   return line + "; to run without a display, start it with QT_QPA_PLATFORM=offscreen\n";
 }

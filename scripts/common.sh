@@ -1,7 +1,7 @@
 # Shared by the scripts: install what is missing, then configure and build.
 set -euo pipefail
 
-TELVARA_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgtest-dev libgmock-dev
+TELVARA_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins qt6-wayland libgtest-dev libgmock-dev
   libbenchmark-dev python3 fonts-ipafont-gothic xdg-utils xvfb xauth x11-utils imagemagick)
 
 # ensure_packages [more packages...]: installs those of the list (and the
@@ -20,10 +20,17 @@ ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# build DIR [cmake options...]: configure once, then build incrementally.
+# build DIR [cmake options...] [-- targets...]: configure once, then build
+# incrementally (only the targets given, if any). Each configuration has a
+# folder of its own, so that no script rebuilds what another just built.
 build() {
-  local dir=$1
+  local dir=$1 options=() targets=()
   shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j"$(nproc)"
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    options+=("$1")
+    shift
+  done
+  [ $# -gt 1 ] && shift && targets=(--target "$@")
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+  cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }

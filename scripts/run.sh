@@ -18,7 +18,10 @@ if [ "${1:-}" = --screenshot ]; then
       echo "Telvara ended with status $status before its window appeared." >&2
       exit 1
     fi
-    id=$(xwininfo -root -tree 2>/dev/null | awk '/ Telvara \(045\)/ { print $1; exit }') || true
+    # The caption holds U+3000, which xwininfo cannot print under the POSIX
+    # locale (a minimal system has no other): it runs under C.UTF-8, which
+    # every glibc system has.
+    id=$(LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | awk '/ Telvara \(045\)/ { print $1; exit }') || true
     if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' &&
        import -window "$id" "$shot" 2>/dev/null &&
        [ "$(convert "$shot" -format %k info: 2>/dev/null || echo 0)" -gt 16 ]; then
@@ -34,7 +37,9 @@ if [ "${1:-}" = --screenshot ]; then
 fi
 
 ensure_packages
-build build --log-level=WARNING
+# Only the two programs: the tests and the benchmark build in the test
+# command's own folder.
+build build --log-level=WARNING -- telvara telvara-lookup
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/telvara

@@ -13,8 +13,8 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 fi
 
-build build -DTELVARA_WERROR=ON
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+build build-werror -DTELVARA_WERROR=ON
+ctest --test-dir build-werror --output-on-failure -j"$(nproc)"
 
 build build-sanitize -DTELVARA_WERROR=ON -DTELVARA_SANITIZE=ON -DTELVARA_BUILD_BENCH=OFF
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -6,13 +6,24 @@
 #include <unistd.h>
 
 #include <memory>
-#include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "app/AppObject.h"
 
 namespace telvara {
+
+// Connects to the name until its holder's queue is full; the caller closes the connections.
+std::vector<int> FillQueue(const QString& name) {
+  sockaddr_un address;
+  const socklen_t length = AbstractAddress(name.toStdString(), address);
+  std::vector<int> fds;
+  do fds.push_back(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+  while (fds.size() < 5000 && connect(fds.back(), reinterpret_cast<const sockaddr*>(&address), length) == 0);
+  return fds;
+}
+
 namespace {
 
 using H = NameHolder;
@@ -38,55 +49,52 @@ TEST(InstanceRule, OnlyTheSameUserCountsAndTheFirstFreeNameIsKept) {
 }
 
 // A child process that binds `name` as the given user (no change when asUser
-// is its own) and holds it until stopped.
-class Holder {
- public:
-  static std::optional<Holder> Start(const QString& name, uid_t asUser) {
+// is its own) and holds it, never accepting, until stopped.
+struct Holder {
+  static std::unique_ptr<Holder> Start(const QString& name, uid_t asUser) {
     sockaddr_un address;
     const socklen_t length = AbstractAddress(name.toStdString(), address);
-    const pid_t pid = fork();
-    if (pid == 0) {  // only system calls from here on: the parent has threads
+    auto holder = std::make_unique<Holder>(fork());
+    if (holder->pid == 0) {  // only system calls from here on: the parent has threads
       const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
       if ((asUser == geteuid() || setuid(asUser) == 0) &&
           bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 && listen(fd, 8) == 0)
         pause();
       _exit(1);
     }
-    Holder holder(pid);
-    int status = 0;
     for (int i = 0; i < 1000; ++i, usleep(10000)) {  // polls for up to ten seconds
-      if (waitpid(pid, &status, WNOHANG) == pid) return holder.pid_ = -1, std::nullopt;
+      if (waitpid(holder->pid, nullptr, WNOHANG) == holder->pid) return holder->pid = -1, nullptr;
       if (InstanceLock::HolderOf(name, geteuid()) != H::Nobody) return holder;
     }
-    return std::nullopt;
+    return nullptr;
   }
-  Holder(Holder&& other) noexcept : pid_(std::exchange(other.pid_, -1)) {}
-  Holder& operator=(Holder&& other) noexcept {
-    Stop();
-    pid_ = std::exchange(other.pid_, -1);
-    return *this;
-  }
+  explicit Holder(pid_t p) : pid(p) {}
   ~Holder() { Stop(); }
-  pid_t Pid() const { return pid_; }
   void Stop() {
-    if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+    if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
+    pid = -1;
   }
-
- private:
-  explicit Holder(pid_t pid) : pid_(pid) {}
-  pid_t pid_;
+  pid_t pid;
 };
 
-TEST(InstanceLockTest, PeerCredentialsTellTheHolderApart) {
+TEST(InstanceLockTest, PeerCredentialsOrTheKernelTellTheHolderApart) {
   const QString name = InstanceLock::Name(40000 + static_cast<uid_t>(getpid() % 20000), 5);  // a user no one here is
-  EXPECT_EQ(InstanceLock::HolderOf(name, geteuid()), H::Nobody);
-  auto holder = Holder::Start(name, geteuid());
+  const uid_t self = geteuid();
+  EXPECT_EQ(std::pair(InstanceLock::HolderOf(name, self), InstanceLock::HolderOf(name, self, nullptr, false)),
+            std::pair(H::Nobody, H::Nobody));
+  auto holder = Holder::Start(name, self);
   ASSERT_TRUE(holder);
-  EXPECT_EQ(std::pair(InstanceLock::HolderOf(name, geteuid()), InstanceLock::HolderOf(name, geteuid() + 1)),
+  EXPECT_EQ(std::pair(InstanceLock::HolderOf(name, self), InstanceLock::HolderOf(name, self + 1)),
             std::pair(H::SameUser, H::OtherUser));
+  // The holder never accepts: with its queue full, no connection can ask it.
+  // The kernel's table still tells; a probe left without it takes the name for held.
+  const std::vector<int> queued = FillQueue(name);
+  EXPECT_EQ(std::tuple(InstanceLock::HolderOf(name, self), InstanceLock::HolderOf(name, self + 1),
+                       InstanceLock::HolderOf(name, self + 1, nullptr, false)),
+            std::tuple(H::SameUser, H::OtherUser, H::SameUser));
+  for (int fd : queued) close(fd);
   holder->Stop();
-  EXPECT_EQ(InstanceLock::HolderOf(name, geteuid()), H::Nobody);
+  EXPECT_EQ(InstanceLock::HolderOf(name, self), H::Nobody);
 }
 
 // Another account binds this user's first name before Telvara starts. Where
@@ -97,11 +105,11 @@ TEST(InstanceLockTest, ForeignHolderIsIgnoredAndASecondStartStillEnds) {
   const uid_t self = geteuid();
   const QString first = InstanceLock::Name(self, 0);
   auto squatter = Holder::Start(first, 65534);
-  const bool otherAccount = squatter.has_value();
+  const bool otherAccount = squatter != nullptr;
   if (!otherAccount) squatter = Holder::Start(first, self);
   ASSERT_TRUE(squatter);
   RecordProperty("squatter", otherAccount ? "uid 65534" : "this user, taken for another");
-  const pid_t stranger = squatter->Pid();
+  const pid_t stranger = squatter->pid;
   const InstanceLock::Probe probe = [&](const QString& name) {
     pid_t pid = 0;
     const NameHolder h = InstanceLock::HolderOf(name, self, &pid);

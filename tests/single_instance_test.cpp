@@ -1,15 +1,24 @@
 // The real program, started as separate processes: one instance per user, and
 // a clear end where there is no display.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 #include "app/AppObject.h"
+
+namespace telvara {
+std::vector<int> FillQueue(const QString& name);  // instance_lock_test.cpp
+}
 
 namespace {
 
@@ -29,10 +38,10 @@ class RealProgram : public ::testing::Test {
       p->waitForFinished();
     }
   }
-  QProcess* Start(const QStringList& args = {}) {
+  QProcess* Start(const QStringList& args = {}, const QString& program = TELVARA_BINARY) {
     auto& p = started.emplace_back(std::make_unique<QProcess>());
     p->setProcessEnvironment(env);
-    p->start(TELVARA_BINARY, args);
+    p->start(program, args);
     EXPECT_TRUE(p->waitForStarted(kDeadline));
     return p.get();
   }
@@ -57,12 +66,20 @@ class RealProgram : public ::testing::Test {
 
 using SingleInstance = RealProgram;
 
-TEST_F(SingleInstance, ASecondStartEndsAtOnceAndACrashReleasesTheLock) {
+// Later starts end at once, also while the holder takes no connection
+// (stopped, its queue full); a crash releases the lock.
+TEST_F(SingleInstance, ASecondStartEndsAtOnceEvenAgainstAStoppedHolderAndACrashReleasesTheLock) {
   QProcess* first = Start();
   ASSERT_TRUE(ComesUp(first)) << "the only instance ended by itself";
   EXPECT_TRUE(Ended(Start(), 0));
   EXPECT_TRUE(Held()) << "the first instance let go of the lock";
   EXPECT_TRUE(Running(first));
+  ASSERT_EQ(kill(static_cast<pid_t>(first->processId()), SIGSTOP), 0);
+  const std::vector<int> queued = telvara::FillQueue(telvara::DesktopApp::LockName());
+  std::vector<QProcess*> later(8);
+  for (QProcess*& p : later) p = Start();
+  for (QProcess* p : later) EXPECT_TRUE(Ended(p, 0));
+  for (int fd : queued) close(fd);
 
   first->kill();
   ASSERT_TRUE(first->waitForFinished(kDeadline));
@@ -82,23 +99,37 @@ TEST_F(SingleInstance, OfTwoStartedTogetherExactlyOneRuns) {
 
 using NoDisplay = RealProgram;
 
-// Without a display the program says in one line what is missing and how to
-// run headless, and ends with status 1 rather than an abort (and its core).
-TEST_F(NoDisplay, EndsWithOneClearLineAndStatusOneButExplicitPlatformsStart) {
-  int n = 99;
+// Without a display the program says in one line what stands in the way and
+// how to run headless, and ends with status 1 rather than an abort (and its core).
+TEST_F(NoDisplay, EndsWithOneLineNamingTheCauseButExplicitPlatformsStart) {
+  int n = 500 + getpid() % 400;  // clear of the numbers xvfb-run -a takes, from 99 up
   while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) ++n;
-  for (const QString& display : {QString(), QStringLiteral(":%1").arg(n)}) {
+  const QString x11 = QStringLiteral(":%1").arg(n);
+  // A Qt without its Wayland plugin: a copy of the program pointed at an empty plugin folder.
+  const QString bare = runtime.filePath("telvara");
+  QFile conf(runtime.filePath("qt.conf"));
+  ASSERT_TRUE(QFile::copy(TELVARA_BINARY, bare) && conf.open(QIODevice::WriteOnly) &&
+              conf.write("[Paths]\nPlugins=" + runtime.filePath("none").toUtf8() + "\n") > 0 && conf.flush());
+  // The program, DISPLAY, WAYLAND_DISPLAY, and what its line names.
+  const std::tuple<QString, QString, QString, QString> cases[] = {
+      {TELVARA_BINARY, "", "", "neither DISPLAY nor WAYLAND_DISPLAY is set;"},
+      {TELVARA_BINARY, x11, "", "cannot open the display DISPLAY=" + x11 + ";"},
+      {TELVARA_BINARY, "", "telvara-none", "cannot open the display WAYLAND_DISPLAY=telvara-none;"},
+      {bare, x11, "telvara-none", "WAYLAND_DISPLAY=telvara-none: Qt's Wayland platform plugin is not installed"},
+  };
+  for (const auto& [program, display, wayland, names] : cases) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
     if (!display.isEmpty()) env.insert("DISPLAY", display);
-    QProcess* p = Start();
-    ASSERT_TRUE(Ended(p, 1)) << display.toStdString();
-    const QString err = QString::fromLocal8Bit(p->readAllStandardError());
-    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
-    EXPECT_TRUE(err.endsWith('\n') && err.contains("DISPLAY" + (display.isEmpty() ? "" : "=" + display)) &&
+    if (!wayland.isEmpty()) env.insert("WAYLAND_DISPLAY", wayland);
+    QProcess* p = Start({}, program);
+    ASSERT_TRUE(Ended(p, 1)) << names.toStdString();
+    const QString err = p->readAllStandardError();
+    EXPECT_TRUE(err.count('\n') == 1 && err.endsWith('\n') && err.contains(names) &&
                 err.contains("QT_QPA_PLATFORM=offscreen"))
         << err.toStdString();
   }
   env.remove("DISPLAY");
+  env.remove("WAYLAND_DISPLAY");
   EXPECT_TRUE(ComesUp(Start({"-platform", "offscreen"})));
 }
 
