@@ -10,18 +10,30 @@
 #include "search/ResultRows.h"
 #include "search/Search.h"
 
+// The icon is compiled into the window's static library, where nothing else
+// refers to it, so the linker would leave it out of the program. This
+// reference keeps it in. Outside any namespace, where its initialiser lives.
+static void KeepIconResource() { Q_INIT_RESOURCE(telvara); }
+
 namespace telvara {
 
 TelvaraMain::TelvaraMain(AppServices& app, BrowserFactory& browsers, QWidget* parent)
     : QWidget(parent), app_(app), browsers_(browsers) {
   buildLayout();
   Form_Load();
+  // Typing reaches a window that was never activated, as on a display
+  // without a window manager: the directory cannot wait for the first
+  // activation. Each activation loads it again, which changes nothing.
+  if (!ended_) Form_Activate();
 }
 
 void TelvaraMain::buildLayout() {
   setObjectName(QStringLiteral("Telvara_Main"));
   setWindowTitle(QStringLiteral("Form1"));
-  setWindowIcon(QIcon(QStringLiteral(":/telvara.png")));
+  KeepIconResource();
+  QIcon icon;
+  for (int size : {32, 48, 64, 128}) icon.addFile(QStringLiteral(":/telvara-%1.png").arg(size));
+  setWindowIcon(icon);
   setFont(DefaultWindowFont());
   setFixedSize(TwipsToPx(9870), TwipsToPx(6795));
 
