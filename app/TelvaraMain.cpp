@@ -1,6 +1,8 @@
 #include "app/TelvaraMain.h"
 
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
 
@@ -10,18 +12,30 @@
 #include "search/ResultRows.h"
 #include "search/Search.h"
 
+// The icon is compiled into the window's static library, where nothing else
+// refers to it, so the linker would leave it out of the program. This
+// reference keeps it in. Outside any namespace, where its initialiser lives.
+static void KeepIconResource() { Q_INIT_RESOURCE(telvara); }
+
 namespace telvara {
 
 TelvaraMain::TelvaraMain(AppServices& app, BrowserFactory& browsers, QWidget* parent)
     : QWidget(parent), app_(app), browsers_(browsers) {
   buildLayout();
   Form_Load();
+  // Typing reaches a window that was never activated, as on a display
+  // without a window manager: the directory cannot wait for the first
+  // activation. Each activation loads it again, which changes nothing.
+  if (!ended_) Form_Activate();
 }
 
 void TelvaraMain::buildLayout() {
   setObjectName(QStringLiteral("Telvara_Main"));
   setWindowTitle(QStringLiteral("Form1"));
-  setWindowIcon(QIcon(QStringLiteral(":/telvara.png")));
+  KeepIconResource();
+  QIcon icon;
+  for (int size : {32, 48, 64, 128}) icon.addFile(QStringLiteral(":/telvara-%1.png").arg(size));
+  setWindowIcon(icon);
   setFont(DefaultWindowFont());
   setFixedSize(TwipsToPx(9870), TwipsToPx(6795));
 
@@ -108,6 +122,17 @@ void TelvaraMain::buildLayout() {
   ListView1->onColumnClick = [this](const QString& header) { ListView1_ColumnClick(header); };
   ListView1->onDblClick = [this] { ListView1_DblClick(); };
   ListView1->onMouseDown = [this](int b, int s, int x, int y) { ListView1_MouseDown(b, s, x, y); };
+  ListView1->onCopy = [this] { ListView1_Copy(); };
+  ListView1->onMenuKey = [this] { ListView1_MenuKey(); };
+
+  // Its item texts are what screen readers name the items by.
+  RowMenu = new QMenu(ListView1);
+  RowMenu->setObjectName(QStringLiteral("RowMenu"));
+  RowMenuCopy = RowMenu->addAction(QStringLiteral("コピー"), this, [this] { ListView1_Copy(); });
+  RowMenuCopy->setShortcut(QKeySequence::Copy);
+  RowMenuCopy->setShortcutVisibleInContextMenu(true);
+  RowMenuLookup = RowMenu->addAction(QStringLiteral("対象区域を Web で検索"), this,
+                                     [this] { lookUpRow(ListView1->FirstSelected()); });
   ExposeToAssistiveTech(*this);
   Text1->setFocus();
 }
@@ -235,27 +260,44 @@ void TelvaraMain::ListView1_MouseDown(int button, int shift, int /*x*/, int /*y*
 }
 
 void TelvaraMain::ListView1_DblClick() {
+  lookUpRow(Mouse.OpensLookup(ListView1->Count()) ? ListView1->FirstSelected() : 0);
+}
+
+std::optional<std::u16string> TelvaraMain::lookupTextOf(int position) const {
+  if (position == 0) return std::nullopt;
+  return LookupText(View(ListView1->SubItem(position, 3)), View(ListView1->SubItem(position, 5)));
+}
+
+void TelvaraMain::lookUpRow(int position) {
   try {
-    const int count = ListView1->Count();
-    if (Mouse.OpensLookup(count)) {
-      QString area, cd;
-      for (int position = 1; position <= count; ++position) {
-        if (ListView1->Selected(position)) {
-          area = ListView1->SubItem(position, 3);
-          cd = ListView1->SubItem(position, 5);
-          break;
-        }
-      }
-      if (const auto text = LookupText(View(area), View(cd))) {
-        const std::u16string address = SearchAddress(EncodeQuery(*text));
-        SetScreenPointer(11);
-        OpenInBrowser(browsers_, address);
-      }
+    if (const auto text = lookupTextOf(position)) {
+      const std::u16string address = SearchAddress(EncodeQuery(*text));
+      SetScreenPointer(11);
+      OpenInBrowser(browsers_, address);
     }
   } catch (...) {
     // No browser, or it would not start: nothing to tell the user.
   }
   SetScreenPointer(0);
+}
+
+void TelvaraMain::ListView1_Copy() {
+  const int position = ListView1->FirstSelected();
+  if (position == 0) return;
+  std::array<std::u16string_view, kColumnCount> cells;
+  for (size_t n = 0; n < cells.size(); ++n) cells[n] = View(ListView1->SubItem(position, static_cast<int>(n)));
+  QGuiApplication::clipboard()->setText(ToQString(CopyLine(cells)));
+}
+
+// The web search of a row that is not looked up (a nationwide number of a
+// search, a one-character area) stays in the menu, disabled: the menu keeps
+// its shape and a screen reader says why nothing would happen.
+void TelvaraMain::ListView1_MenuKey() {
+  const int position = ListView1->FirstSelected();
+  if (position == 0) return;
+  RowMenuLookup->setEnabled(lookupTextOf(position).has_value());
+  RowMenu->popup(ListView1->MenuPoint(position));
+  RowMenu->setActiveAction(RowMenuCopy);
 }
 
 void TelvaraMain::Option1_Click(int index) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QComboBox>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
@@ -33,6 +34,10 @@ class TelvaraMain : public QWidget {
   ReportList* ListView1;
   std::array<OptionButton*, 2> Option1;
   QueryBox* Text1;
+  // The menu the keyboard opens on a row of the list.
+  QMenu* RowMenu;
+  QAction* RowMenuCopy;
+  QAction* RowMenuLookup;
 
   // Window state.
   DirectoryStore Store;
@@ -52,6 +57,8 @@ class TelvaraMain : public QWidget {
   void ListView1_ColumnClick(const QString& header);
   void ListView1_DblClick();
   void ListView1_MouseDown(int button, int shift, int x, int y);
+  void ListView1_Copy();
+  void ListView1_MenuKey();
   void Option1_Click(int index);
   void Option1_MouseUp(int index, int button, int shift, int x, int y);
   void Text1_GotFocus();
@@ -73,6 +80,11 @@ class TelvaraMain : public QWidget {
   void refillList(bool withCd, Walk&& walk);
   void writeCountLine();
   void setMousePointer(int code);
+  // What the web search of the row at this position (0: none) looks for, or
+  // nothing when the row is not looked up.
+  std::optional<std::u16string> lookupTextOf(int position) const;
+  // Opens that search; the pointer is back to default on every path.
+  void lookUpRow(int position);
 
   AppServices& app_;
   BrowserFactory& browsers_;

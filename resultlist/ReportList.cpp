@@ -150,6 +150,11 @@ ReportList::ReportList(QWidget* parent) : QTreeView(parent) {
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
   header()->setMinimumSectionSize(1);
+  // The right button belongs to the Ctrl+right double-click: a right press
+  // opens no menu. The menu comes from the keyboard, and the platform's own
+  // context-menu event for the Menu key is dropped here, as the key press
+  // already opened it.
+  setContextMenuPolicy(Qt::PreventContextMenu);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int section) {
     if (onColumnClick) onColumnClick(model_.Header(section));
   });
@@ -169,6 +174,19 @@ void ReportList::SetSelected(int position, bool selected) {
   selectionModel()->select(model_.index(position - 1, 0),
                            (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
                                QItemSelectionModel::Rows);
+}
+
+int ReportList::FirstSelected() const {
+  int first = 0;
+  for (const QModelIndex& index : selectionModel()->selectedRows())
+    if (first == 0 || index.row() + 1 < first) first = index.row() + 1;
+  return first;
+}
+
+QPoint ReportList::MenuPoint(int position) {
+  const QModelIndex index = model_.index(position - 1, 0);
+  scrollTo(index);
+  return viewport()->mapToGlobal(visualRect(index).bottomLeft());
 }
 
 void ReportList::reportPress(QMouseEvent* event) {
@@ -192,6 +210,14 @@ void ReportList::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void ReportList::keyPressEvent(QKeyEvent* event) {
   if (onKeyDown) onKeyDown(event->key(), ShiftCode(event->modifiers()));
+  const bool menuKey = event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && ShiftCode(event->modifiers()) == 1);
+  if (event->matches(QKeySequence::Copy) || menuKey) {
+    // The view would copy only the current cell.
+    const auto& handler = menuKey ? onMenuKey : onCopy;
+    if (handler) handler();
+    event->accept();
+    return;
+  }
   QTreeView::keyPressEvent(event);
 }
 

@@ -69,11 +69,15 @@ class ReportList : public QTreeView {
   void Clear() { model_.Clear(); }
   int Add(const QString& text) { return model_.Append(text) + 1; }
   void SetSubItem(int position, int n, const QString& text) { model_.SetCell(position - 1, n, text); }
-  QString SubItem(int position, int n) const { return model_.Cell(position - 1, n); }
+  const QString& SubItem(int position, int n) const { return model_.Cell(position - 1, n); }
   QString Text(int position) const { return model_.Cell(position - 1, 0); }
   int Count() const { return model_.rowCount(); }
   bool Selected(int position) const;
   void SetSelected(int position, bool selected);
+  int FirstSelected() const;  // its position, 0 when no row is selected
+  // Where a menu for the row opens, in screen coordinates: below its left end,
+  // scrolled into view first.
+  QPoint MenuPoint(int position);
 
   void SetSortKey(int key) { model_.SetSortKey(key); }
   void SetSortOrder(int order) { model_.SetSortOrder(order); }
@@ -99,6 +103,10 @@ class ReportList : public QTreeView {
   std::function<void()> onDblClick;
   std::function<void(int button, int shift, int x, int y)> onMouseDown;
   std::function<void(int keyCode, int shift)> onKeyDown;
+  // The desktop's copy keys (Ctrl+C, Ctrl+Insert) and its context-menu keys
+  // (Menu, Shift+F10). They take the place of the view's own handling.
+  std::function<void()> onCopy;
+  std::function<void()> onMenuKey;
 
   ReportModel& Model() { return model_; }
 

@@ -16,6 +16,15 @@ std::array<std::u16string, kColumnCount> ResultRowTexts(const AreaDirectory& dir
   return cells;
 }
 
+std::u16string CopyLine(const std::array<std::u16string_view, kColumnCount>& cells) {
+  std::u16string line;
+  for (size_t n = 0; n < 4; ++n) {
+    if (n > 0) line += u'\t';
+    line += cells[n];
+  }
+  return line;
+}
+
 std::u16string CountLineText(int count) {
   return DecimalText(count) + u" 件";
 }

@@ -18,6 +18,11 @@ inline constexpr int kColumnCount = 6;
 std::array<std::u16string, kColumnCount> ResultRowTexts(const AreaDirectory& dir, const PrefList& prefs,
                                                         int i, int counter, bool withCd);
 
+// A row as Copy puts it on the clipboard: its No, 局番, 都道府県 and 対象区域
+// cells as shown, joined by tabs, as one line without a line end. The two
+// narrow columns no one can see stay out.
+std::u16string CopyLine(const std::array<std::u16string_view, kColumnCount>& cells);
+
 // "<count> 件"
 std::u16string CountLineText(int count);
 

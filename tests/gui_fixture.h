@@ -48,9 +48,10 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     window = std::make_unique<TelvaraMain>(app, browsers);
+    if (!activate) window->installEventFilter(&noActivation);
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(activate ? QTest::qWaitForWindowActive(window.get()) : QTest::qWaitForWindowExposed(window.get()));
   }
 
   // Real key events, one a character; characters beyond ASCII come as a
@@ -73,16 +74,14 @@ class WindowTest : public ::testing::Test {
   void SetAreaMode(bool area) { QTest::mouseClick(window->Option1[area ? 1 : 0], Qt::LeftButton); }
   void SetExact(bool on) { if (window->Check1->Value() != on) QTest::mouseClick(window->Check1, Qt::LeftButton); }
   void ChoosePref(const QString& pref) { window->Combo1->setCurrentIndex(window->Combo1->findText(pref)); }
-  // What a double-click on a label lists: press, release, double-click, release.
-  static void DoubleClick(QWidget* w, QPoint at = {}, Qt::MouseButton button = Qt::LeftButton,
-                          Qt::KeyboardModifiers mods = {}) {
-    if (at.isNull()) at = w->rect().center();
-    QTest::mousePress(w, button, mods, at);
-    QTest::mouseRelease(w, button, mods, at);
-    QTest::mouseDClick(w, button, mods, at);
-    QTest::mouseRelease(w, button, mods, at);
+  // One click or a double-click as the window system delivers them, at a point of w (its centre by default).
+  static void Click(QWidget* w, int clicks = 1, QPoint at = {}, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers mods = {}) {
+    const QPoint p = w->mapTo(w->window(), at.isNull() ? w->rect().center() : at);
+    QWindow* to = w->window()->windowHandle();
+    clicks == 2 ? QTest::mouseDClick(to, button, mods, p) : QTest::mouseClick(to, button, mods, p);
   }
-  void ListPref(const QString& pref) { ChoosePref(pref); DoubleClick(window->Label1[0]); }
+  void ListPref(const QString& pref) { ChoosePref(pref); Click(window->Label1[0], 2); }
   void ClickHeader(int column) {
     QHeaderView* header = window->ListView1->header();
     // The two one-pixel columns sit on a resize handle: no pointer can click
@@ -98,6 +97,9 @@ class WindowTest : public ::testing::Test {
     QStringList cells;
     for (int p = 1; p <= window->ListView1->Count(); ++p) cells << window->ListView1->SubItem(p, column);
     return cells;
+  }
+  QPoint RowCentre(int position) const {
+    return window->ListView1->visualRect(window->ListView1->model()->index(position - 1, 1)).center();
   }
   int Count() const { return window->ListView1->Count(); }
   QString CountLine() const { return window->Label2->text(); }
@@ -115,6 +117,11 @@ class WindowTest : public ::testing::Test {
     return seen;
   }
 
+  // Stands for a display without a window manager: no activation reaches the window.
+  struct : QObject {
+    bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::WindowActivate; }
+  } noActivation;
+  bool activate = true;
   FakeApp app;
   RecordingFactory browsers;
   std::unique_ptr<TelvaraMain> window;

@@ -1,6 +1,7 @@
 // Searches, listings, header sorting and the web lookup, driven through the
 // real controls.
-#include <QRegularExpression>
+#include <QAccessible>
+#include <QClipboard>
 #include <QTemporaryDir>
 
 #include "gui_fixture.h"
@@ -23,7 +24,11 @@ struct WindowSearch {
   const char16_t* firstCd;
 };
 
-class WindowSearches : public WindowTest, public ::testing::WithParamInterface<WindowSearch> {};
+// On a window no activation ever reached, as on a display without a window manager.
+class WindowSearches : public WindowTest, public ::testing::WithParamInterface<WindowSearch> {
+ public:
+  WindowSearches() { activate = false; }
+};
 
 TEST_P(WindowSearches, RowsAndCountLine) {
   const WindowSearch& c = GetParam();
@@ -55,11 +60,16 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowSearch{"area_grey_is_partial", true, 2, u"全  国", u"八雲", 3, u"二海郡八雲町", u"01"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SearchWindow, EnterSearchesAgainAndLeavesFocusInTheBox) {
-  Search("0123");
-  for (int i = 0; i < 3; ++i) QTest::keyClick(window->Text1, Qt::Key_Return);
+TEST_F(SearchWindow, EnterSearchesOnlyWithTextWhateverModifiersAreHeldAndLeavesFocusInTheBox) {
+  auto seen = ExpectMessageBox();
+  QTest::keyClick(window->Text1, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(std::tuple(seen->size(), CountLine()), std::tuple(0, QString()));
+  Type(window->Text1, "0123");
+  for (Qt::Key key : {Qt::Key_Enter, Qt::Key_Return, Qt::Key_Return})
+    QTest::keyClick(window->Text1, key, Qt::ShiftModifier | Qt::ControlModifier);
   ASSERT_EQ(Count(), 7);
-  EXPECT_EQ(CountLine(), "7 件");
+  EXPECT_EQ((QStringList{CountLine(), window->Text1->text()}), (QStringList{"7 件", "0123"}));
   EXPECT_EQ(Column(1), (QStringList{"0123", "0123", "01235", "01237", "01237", "01238", "01238"}));
   EXPECT_EQ(Column(2) + Column(4), QStringList(7, "北海道") + QStringList(7, ""));
   EXPECT_EQ(window->focusWidget(), window->Text1);
@@ -119,21 +129,15 @@ TEST_F(SearchWindow, LabelDoubleClickListsThePrefectureWithoutCd) {
   const QStringList tokyo = Column(3);
   SetAreaMode(true);
   SetExact(true);
-  DoubleClick(window->Label1[1]);
+  Click(window->Label1[1], 2);
   EXPECT_EQ(Column(3), tokyo);
-  ListPref("共  通");
-  ASSERT_EQ(Count(), 43);
-  EXPECT_EQ(window->ListView1->SubItem(43, 3), "あいたらお知らせ");
-  ListPref("北海道");
-  EXPECT_EQ(Count(), 151);
-  EXPECT_EQ(Column(3).filter(QRegularExpression("^\\(旧\\)")).size(), 8);
 
   SetAreaMode(false);
   SetExact(false);
   ChoosePref("全  国");
   Search("0123");
   window->Combo1->setCurrentIndex(49);  // the whole country lists nothing and changes nothing
-  DoubleClick(window->Label1[0]);
+  Click(window->Label1[0], 2);
   EXPECT_EQ(std::tuple(Count(), CountLine()), std::tuple(7, QString("7 件")));
 }
 
@@ -166,6 +170,11 @@ TEST_F(SearchWindow, HeaderClicksAlternatePerColumnAndLaterRowsFollowTheOrder) {
   EXPECT_EQ(Column(0), (QStringList{"0002", "0001", "0003", "0005", "0004", "0007", "0006"}));
   Search("0123");
   EXPECT_EQ(Column(0), up);
+  Click(window->ListView1->viewport(), 1, RowCentre(1));  // stays selected through a re-sort
+  ClickHeader(1);  // 局番, third click: descending
+  EXPECT_TRUE(window->ListView1->Selected(6));
+  QTest::keyClick(window->ListView1, Qt::Key_Down);  // and the arrow keys move on from it
+  EXPECT_TRUE(window->ListView1->Selected(7));
 }
 
 TEST_F(SearchWindow, AreaHeadersSortByTheirOwnColumns) {
@@ -182,73 +191,76 @@ TEST_F(SearchWindow, AreaHeadersSortByTheirOwnColumns) {
   EXPECT_EQ(std::tuple(window->ListView1->SortKey(), window->ListView1->SortOrder()), std::tuple(4, 1));
 }
 
-class Lookup : public WindowTest {
- protected:
-  QPoint RowCentre(int position) {
-    return window->ListView1->visualRect(window->ListView1->model()->index(position - 1, 1)).center();
-  }
-  void CtrlRightDoubleClick(int position) {
-    DoubleClick(window->ListView1->viewport(), RowCentre(position), Qt::RightButton, Qt::ControlModifier);
-  }
-  static std::u16string AddressFor(std::u16string_view text) {
-    return u"https://www.google.co.jp/search?hl=ja&q=" + EncodeQuery(text) + u"&hl=ja&ie=Shift_JIS&oe=Shift_JIS";
-  }
-};
-
-TEST_F(Lookup, CtrlRightDoubleClickOpensTheSearchForTheRowUnderThePointer) {
-  SetExact(true);
-  Search("0138");
-  ASSERT_EQ(Count(), 4);
-  CtrlRightDoubleClick(2);
-  EXPECT_EQ(std::tuple(window->Mouse.MouseButton, window->Mouse.MouseShift, window->ListView1->Selected(2)),
-            std::tuple(2, 2, true));
-  EXPECT_EQ(browsers.addresses, std::vector{AddressFor(window->ListView1->SubItem(2, 3).toStdU16String())});
-  EXPECT_EQ(std::tuple(browsers.pointerDuringOpen, ScreenPointer(), QApplication::overrideCursor()),
-            std::tuple(11, 0, nullptr));
-  // The selected row stays selected through a re-sort, and the arrow keys move on from it.
-  ClickHeader(0);
-  EXPECT_TRUE(window->ListView1->Selected(3));
-  QTest::keyClick(window->ListView1, Qt::Key_Down);
-  EXPECT_TRUE(window->ListView1->Selected(4));
+std::u16string AddressFor(std::u16string_view text) {
+  return u"https://www.google.co.jp/search?hl=ja&q=" + EncodeQuery(text) + u"&hl=ja&ie=Shift_JIS&oe=Shift_JIS";
 }
+using Lookup = WindowTest;
 
-TEST_F(Lookup, OldNamesAreLookedUpWithoutTheirMarkAndListingRowsOfNationwideNumbersToo) {
-  SetAreaMode(true);
-  SetExact(true);
-  Search("山越郡八雲町");
-  CtrlRightDoubleClick(1);
-  // A search row of a nationwide number carries CD 48 and is not looked up;
-  // a listing row has no CD, so it is.
-  ChoosePref("共  通");
-  SetAreaMode(false);
-  Search("110");
-  CtrlRightDoubleClick(1);
-  ListPref("共  通");
-  CtrlRightDoubleClick(1);
-  EXPECT_EQ(browsers.addresses, (std::vector{AddressFor(u"山越郡八雲町"), AddressFor(u"警察")}));
-}
-
-struct Gesture {
+// What leaves the window for a row: the clipboard line and the web search.
+// The mouse acts on the row first; the keys go to the window, and so to the
+// menu once it is open.
+struct RowOut {
   const char* name;
+  const char16_t* pref;
+  const char16_t* query;  // an exact code search; none: the prefecture's listing
+  int row;
   Qt::MouseButton button;
   Qt::KeyboardModifiers mods;
+  int clicks;
+  std::vector<QKeyCombination> keys;
+  const char16_t* copied;       // none: the clipboard keeps what it had
+  const char16_t* lookedUp;     // none: no search opened
+  bool searchDisabled = false;  // in the menu
 };
 
-class LookupGate : public Lookup, public ::testing::WithParamInterface<Gesture> {};
+class RowOutput : public Lookup, public ::testing::WithParamInterface<RowOut> {};
 
-TEST_P(LookupGate, OtherDoubleClicksOpenNothing) {
-  Search("0123");
-  DoubleClick(window->ListView1->viewport(), RowCentre(1), GetParam().button, GetParam().mods);
-  EXPECT_TRUE(browsers.addresses.empty());
-  EXPECT_EQ(ScreenPointer(), 0);
+TEST_P(RowOutput, ClipboardAndWebSearch) {
+  const RowOut& c = GetParam();
+  ChoosePref(QString::fromUtf16(c.pref));
+  SetExact(true);
+  c.query ? Search(QString::fromUtf16(c.query)) : ListPref(QString::fromUtf16(c.pref));
+  QApplication::clipboard()->setText("before");
+  Click(window->ListView1->viewport(), c.clicks, RowCentre(c.row), c.button, c.mods);
+  for (QKeyCombination key : c.keys) {
+    QTest::keyClick(window->windowHandle(), key.key(), key.keyboardModifiers());
+    if (auto* menu = QAccessible::queryAccessibleInterface(QApplication::activePopupWidget())) {  // as readers see it
+      EXPECT_EQ((QStringList{menu->child(0)->text(QAccessible::Name), menu->child(1)->text(QAccessible::Name),
+                             menu->child(1)->state().disabled ? "disabled" : ""}),
+                (QStringList{"コピー", "対象区域を Web で検索", c.searchDisabled ? "disabled" : ""}));
+    }
+  }
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);  // closed, and a right click opens none
+  EXPECT_EQ(QApplication::clipboard()->text(), c.copied ? QString::fromUtf16(c.copied) : "before");
+  EXPECT_EQ(browsers.addresses, c.lookedUp ? std::vector{AddressFor(c.lookedUp)} : std::vector<std::u16string>{});
+  EXPECT_EQ(std::tuple(browsers.pointerDuringOpen, ScreenPointer(), QApplication::overrideCursor()),
+            std::tuple(c.lookedUp ? 11 : -1, 0, nullptr));
 }
 
+constexpr Qt::MouseButton L = Qt::LeftButton, R = Qt::RightButton;
+constexpr Qt::KeyboardModifier Ctrl = Qt::ControlModifier;
+const QKeyCombination kMenu = Qt::Key_Menu, kShiftF10 = Qt::ShiftModifier | Qt::Key_F10, kDown = Qt::Key_Down,
+                      kReturn = Qt::Key_Return;
 INSTANTIATE_TEST_SUITE_P(
-    Gestures, LookupGate,
-    ::testing::Values(Gesture{"left", Qt::LeftButton, {}}, Gesture{"ctrl_left", Qt::LeftButton, Qt::ControlModifier},
-                      Gesture{"right", Qt::RightButton, {}}, Gesture{"ctrl_middle", Qt::MiddleButton, Qt::ControlModifier},
-                      Gesture{"ctrl_shift_right", Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier},
-                      Gesture{"ctrl_alt_right", Qt::RightButton, Qt::ControlModifier | Qt::AltModifier}),
+    Rows, RowOutput,
+    ::testing::Values(
+        RowOut{"ctrl_c", u"全  国", u"0138", 2, L, {}, 1, {Ctrl | Qt::Key_C}, u"0002\t0138\t北海道\t北斗市", nullptr},
+        RowOut{"menu_copy", u"全  国", u"0138", 3, L, {}, 1, {kMenu, kReturn}, u"0003\t0138\t北海道\t(旧)上磯郡上磯町", nullptr},
+        RowOut{"shift_f10_search_without_the_old_mark", u"全  国", u"0138", 3, L, {}, 1, {kShiftF10, kDown, kReturn},
+               nullptr, u"上磯郡上磯町"},
+        RowOut{"menu_no_search_for_nationwide_numbers", u"共  通", u"110", 1, L, {}, 1, {kMenu, kDown, kReturn},
+               u"0001\t110\t共  通\t警察", nullptr, true},
+        RowOut{"menu_search_in_a_listing", u"共  通", nullptr, 1, L, {}, 1, {kShiftF10, kDown, kReturn}, nullptr, u"警察"},
+        RowOut{"right_click_opens_no_menu", u"全  国", u"0138", 1, R, {}, 1, {}, nullptr, nullptr},
+        RowOut{"ctrl_right_double_click", u"全  国", u"0138", 3, R, Ctrl, 2, {}, nullptr, u"上磯郡上磯町"},
+        RowOut{"ctrl_right_double_click_nationwide", u"共  通", u"110", 1, R, Ctrl, 2, {}, nullptr, nullptr},
+        RowOut{"ctrl_right_double_click_listing", u"共  通", nullptr, 1, R, Ctrl, 2, {}, nullptr, u"警察"},
+        RowOut{"left_double_click", u"全  国", u"0138", 1, L, {}, 2, {}, nullptr, nullptr},
+        RowOut{"ctrl_left_double_click", u"全  国", u"0138", 1, L, Ctrl, 2, {}, nullptr, nullptr},
+        RowOut{"right_double_click", u"全  国", u"0138", 1, R, {}, 2, {}, nullptr, nullptr},
+        RowOut{"ctrl_middle_double_click", u"全  国", u"0138", 1, Qt::MiddleButton, Ctrl, 2, {}, nullptr, nullptr},
+        RowOut{"ctrl_shift_right_double_click", u"全  国", u"0138", 1, R, Ctrl | Qt::ShiftModifier, 2, {}, nullptr, nullptr},
+        RowOut{"ctrl_alt_right_double_click", u"全  国", u"0138", 1, R, Ctrl | Qt::AltModifier, 2, {}, nullptr, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Lookup, NothingBeforeAnyPressOnAnEmptyListOrWithoutABrowser) {
@@ -258,13 +270,13 @@ TEST_F(Lookup, NothingBeforeAnyPressOnAnEmptyListOrWithoutABrowser) {
   window->Text1->setText("9999999");
   QTest::mouseClick(window->Command1, Qt::LeftButton);
   ASSERT_EQ(Count(), 0);
-  DoubleClick(window->ListView1->viewport(), QPoint(50, 50), Qt::RightButton, Qt::ControlModifier);
+  Click(window->ListView1->viewport(), 2, QPoint(50, 50), Qt::RightButton, Qt::ControlModifier);
   EXPECT_EQ(window->Mouse.MouseButton, 2);  // presses on empty space are recorded too
   EXPECT_TRUE(browsers.addresses.empty());
 
   browsers.failCreate = true;
   Search("0123");
-  CtrlRightDoubleClick(1);
+  Click(window->ListView1->viewport(), 2, RowCentre(1), Qt::RightButton, Qt::ControlModifier);
   EXPECT_EQ(std::tuple(browsers.addresses.size(), ScreenPointer(), QApplication::overrideCursor()),
             std::tuple(0, 0, nullptr));
 }

@@ -133,4 +133,23 @@ TEST_F(NoDisplay, EndsWithOneLineNamingTheCauseButExplicitPlatformsStart) {
   EXPECT_TRUE(ComesUp(Start({"-platform", "offscreen"})));
 }
 
+// The icon compiled into the program reaches the window manager: on a virtual
+// X server the window carries it in _NET_WM_ICON.
+TEST_F(RealProgram, TheWindowCarriesItsIconOnX11) {
+  QProcess& xvfb = *started.emplace_back(std::make_unique<QProcess>());  // says its display once ready
+  xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return xvfb.canReadLine(); }, kDeadline)) << "Xvfb did not start";
+  env.insert("DISPLAY", ":" + xvfb.readLine().trimmed());
+  ASSERT_TRUE(ComesUp(Start({"-platform", "xcb"})));
+  QProcess xprop;  // the window's class is the program's name
+  xprop.setProcessEnvironment(env);
+  const QString script = R"sh(xprop -id "$(xwininfo -root -tree | awk '/"telvara" "telvara"\) +658x453/ {print $1}')" _NET_WM_ICON)sh";
+  QString icon;
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    xprop.start("sh", {"-c", script});
+    icon = xprop.waitForFinished(kDeadline) ? xprop.readAllStandardOutput() : "";
+    return icon.contains("Icon (32 x 32)");
+  }, kDeadline)) << icon.toStdString();
+}
+
 }  // namespace
