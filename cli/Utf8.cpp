@@ -74,7 +74,7 @@ bool Utf8Widths() {
 }  // namespace
 
 size_t AppendDecodedUtf8(std::u16string& text, std::string_view bytes) {
-  size_t bad = Decoded::npos;
+  const size_t start = text.size();
   size_t i = 0;
   while (i < bytes.size()) {
     const auto b0 = static_cast<unsigned char>(bytes[i]);
@@ -99,16 +99,17 @@ size_t AppendDecodedUtf8(std::u16string& text, std::string_view bytes) {
       cp = (cp << 6) | (b & 0x3F);
     }
     if (length == 0 || n < length || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      // Only the first byte is given up; decoding starts again at the next.
-      bad = std::min(bad, i);
-      text += static_cast<char16_t>(kByteEscape | b0);
-      ++i;
-      continue;
+      // Text in another encoding would come out as a few stray characters
+      // among the escapes: all of it is kept byte for byte instead.
+      text.resize(start);
+      for (char b : bytes)
+        text += static_cast<char16_t>(static_cast<unsigned char>(b) < 0x80 ? b : kByteEscape | static_cast<unsigned char>(b));
+      return i;
     }
     AppendCodePoint(text, cp);
     i += length;
   }
-  return bad;
+  return Decoded::npos;
 }
 
 Decoded DecodeUtf8(std::string_view bytes) {

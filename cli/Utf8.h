@@ -22,7 +22,9 @@ struct Decoded {
 };
 
 // Strict decoding: overlong forms, surrogates, values past U+10FFFF and a
-// sequence cut short are invalid, and each of their bytes is kept escaped.
+// sequence cut short are invalid. Bytes that are not valid UTF-8 are kept
+// escaped, every byte past ASCII of them: such text is in some other
+// encoding, and only its bytes say what it held.
 Decoded DecodeUtf8(std::string_view bytes);
 // The same into text, appended; returns the 0-based offset of the first
 // invalid byte, or npos.

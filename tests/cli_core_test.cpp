@@ -147,6 +147,7 @@ TEST(CliText, Utf8DecodingIsStrictAndKeepsEveryByte) {
   constexpr size_t ok = cli::Decoded::npos;
   for (const Case& c : {Case{"\xE6\x9D\xB1\xE4\xBA\xAC", ok, u"東京"}, Case{"a\xF0\x9F\x93\x9E", ok, u"a\U0001F4DE"},
                         Case{"\xFF" "1", 1, u"\xDCFF" "1"}, Case{"1\xE6\x9D", 2, u"1\xDCE6\xDC9D"},
+                        Case{"\xC3\x97\xFF", 3, u"\xDCC3\xDC97\xDCFF"},
                         Case{"\xC0\xAF", 1, u"\xDCC0\xDCAF"}, Case{"\xED\xA0\x80", 1, u"\xDCED\xDCA0\xDC80"},
                         Case{"\xF4\x90\x80\x80", 1, u"\xDCF4\xDC90\xDC80\xDC80"}}) {
     const cli::Decoded d = cli::DecodeUtf8(c.bytes);
