@@ -80,7 +80,7 @@ constexpr option kLongOptions[] = {
 // escaped, in the words GNU tools use. arg is the last argument getopt_long
 // took up.
 std::string OptionError(int result, const std::string& arg) {
-  const std::string name = arg.substr(2, arg.find('=') - 2);
+  const std::string name = arg.starts_with("--") ? arg.substr(2, arg.find('=') - 2) : "";
   std::vector<const option*> matches;
   for (const option* o = kLongOptions; o->name; ++o)
     if (std::string_view(o->name).starts_with(name)) matches.push_back(o);

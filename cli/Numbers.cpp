@@ -54,6 +54,15 @@ char* CopyBlocks(char* out, const std::string& piece) {
   return out + piece.size();
 }
 
+std::string& AppendJsonList(std::string& out, const std::vector<std::u16string_view>& texts) {
+  out += '[';
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i > 0) out += ',';
+    AppendJsonString(out, texts[i]);
+  }
+  return out += ']';
+}
+
 std::string Json(std::u16string_view text) {
   std::string out;
   AppendJsonString(out, text);
@@ -247,14 +256,7 @@ void NumberRun::Answer(size_t line, const NumberAnswer& a, size_t numberAt) {
     head_ += '{';
     if (showFile_) head_.append("\"file\":").append(fileJson_) += ',';
     if (line > 0) head_ += "\"line\":", AppendDecimal(head_, line), head_ += ',';
-    if (s_.field > 0) {
-      head_ += "\"fields\":[";
-      for (size_t i = 0; i < views_.size(); ++i) {
-        if (i > 0) head_ += ',';
-        AppendJsonString(head_, views_[i]);
-      }
-      head_ += "],";
-    }
+    if (s_.field > 0) AppendJsonList(head_.append("\"fields\":"), views_) += ',';
     head_ += "\"input\":";
     if (numberAt < views_.size())
       AppendJsonString(head_, input);
@@ -320,12 +322,7 @@ void NumberRun::Header(size_t line) {
     if (showFile_) out.append("\"file\":").append(fileJson_) += ',';
     out += "\"line\":";
     AppendDecimal(out, line);
-    out += ",\"header\":[";
-    for (size_t i = 0; i < views_.size(); ++i) {
-      if (i > 0) out += ',';
-      AppendJsonString(out, views_[i]);
-    }
-    out += "]}\n";
+    AppendJsonList(out.append(",\"header\":"), views_) += "}\n";
   }
   sink_.Put(out);
 }

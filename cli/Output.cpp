@@ -144,26 +144,9 @@ JsonObject& JsonObject::Bool(std::string_view k, bool value) {
   return *this;
 }
 
-JsonObject& JsonObject::Number(std::string_view k, long long value) {
-  key(k);
-  body_ += std::to_string(value);
-  return *this;
-}
-
 JsonObject& JsonObject::Null(std::string_view k) {
   key(k);
   body_ += "null";
-  return *this;
-}
-
-JsonObject& JsonObject::Texts(std::string_view k, const std::vector<std::u16string>& values) {
-  key(k);
-  body_ += '[';
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (i > 0) body_ += ',';
-    AppendJsonString(body_, values[i]);
-  }
-  body_ += ']';
   return *this;
 }
 

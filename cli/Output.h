@@ -71,12 +71,8 @@ class JsonObject {
  public:
   JsonObject& Text(std::string_view key, std::u16string_view value);
   JsonObject& Bool(std::string_view key, bool value);
-  JsonObject& Number(std::string_view key, long long value);
   JsonObject& Null(std::string_view key);
-  JsonObject& Texts(std::string_view key, const std::vector<std::u16string>& values);
   std::string Str() const { return body_ + "}"; }
-  // The members so far, without the closing brace.
-  const std::string& Open() const { return body_; }
 
  private:
   void key(std::string_view key);

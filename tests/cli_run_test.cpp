@@ -228,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShellCase{R"-("$0" --e 03)-", 2, "",
                   "telvara-lookup: option '--e' is ambiguous; possibilities: '--exact' '--encoding'\n"
                   "Try 'telvara-lookup --help' for more information.\n"},
-        ShellCase{R"-("$0" -ex 03)-", 2, "", "telvara-lookup: invalid option -- 'x'\nTry 'telvara-lookup --help' for more information.\n"},
+        ShellCase{R"-("$0" 0 -xe)-", 2, "", "telvara-lookup: invalid option -- 'x'\nTry 'telvara-lookup --help' for more information.\n"},
         // Every write that fails ends the run with its reason, endless input included.
         ShellCase{R"-("$0" --help > /dev/full)-", 2, "", kNoSpace}, ShellCase{R"-("$0" --version > /dev/full)-", 2, "", kNoSpace},
         ShellCase{R"-("$0" 03 > /dev/full)-", 2, "", kNoSpace}, ShellCase{R"-("$0" -f json -l 共通 > /dev/full)-", 2, "", kNoSpace},
