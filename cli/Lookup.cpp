@@ -308,6 +308,8 @@ int RunLookup(const std::vector<std::string>& args, int in, int out, std::FILE* 
     std::fprintf(err, "%s: %s\nTry '%s --help' for more information.\n", kProgram.data(), e.what(), kProgram.data());
   } catch (const WriteFailed& e) {
     std::fprintf(err, "%s: write error: %s\n", kProgram.data(), std::strerror(e.error));
+  } catch (const std::exception& e) {  // memory exhausted, or glibc without its CP932 converter
+    std::fprintf(err, "%s: %s\n", kProgram.data(), e.what());
   }
   return kExitUsage;
 }
