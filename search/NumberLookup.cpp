@@ -90,7 +90,8 @@ NumberAnswer Normalize(std::basic_string_view<Char> text) {
   // Written as one run of digits, 01181... is a Sapporo number.
   size_t country = 0;  // digits that stand before the national number
   if ((plus || groupEnd[0] == 2) && HasAt(a.digits, 0, "81")) country = 2;
-  for (std::string_view idd : {"00", "010", "011"}) {
+  static constexpr std::string_view kPrefixes[] = {"00", "010", "011"};
+  for (std::string_view idd : kPrefixes) {
     if (plus || country > 0 || groupEnd[0] < 2 || groupEnd[0] > 5 || !HasAt(a.digits, 0, idd)) continue;
     const size_t n = idd.size();
     if (HasAt(a.digits, n, "81") && ((groupEnd[0] == n && groupEnd[1] == n + 2) || groupEnd[0] == n + 2))
