@@ -60,7 +60,7 @@ NumberAnswer Normalize(std::basic_string_view<Char> text) {
   bool plus = false;
   // Digits written before the first and the second separator that follow a
   // digit: where the first two groups of the number end.
-  size_t groupEnd[2] = {0, 0};
+  size_t groupEnd[2] = {};
   size_t groups = 0;
   // Kept digits: enough for an international prefix, the country code and
   // the longest valid number, so a long line costs no memory.
@@ -115,7 +115,6 @@ NumberAnswer Normalize(std::basic_string_view<Char> text) {
   }
   if (a.digitCount < kMinNumberDigits) a.problem = NumberProblem::TooShort;
   if (a.digitCount > kMaxNumberDigits) a.problem = NumberProblem::TooLong;
-  if (a.digits.size() > a.digitCount) a.digits.resize(a.digitCount);
   return a;
 }
 
