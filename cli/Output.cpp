@@ -43,9 +43,11 @@ Sink::~Sink() {
   writer_.join();
 }
 
+// The buffer grows with the output, so that a short answer costs no more
+// than it needs; past kSize, what it holds is passed on first.
 void Sink::Grow(size_t n) {
-  if (used_ > 0) Pass();
-  if (n > filling_.size()) filling_.resize(n);
+  if (used_ > 0 && used_ + n > kSize) Pass();
+  filling_.resize(std::max({used_ + n, std::min(kSize, 2 * filling_.size()), size_t{1} << 12}));
 }
 
 void Sink::WaitIdle(std::unique_lock<std::mutex>& lock) {

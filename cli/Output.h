@@ -27,7 +27,7 @@ struct WriteFailed {
 // batch costs little more time than the writes themselves.
 class Sink {
  public:
-  explicit Sink(int fd) : fd_(fd), filling_(kSize), writing_(kSize) {}
+  explicit Sink(int fd) : fd_(fd) {}
   ~Sink();
   Sink(const Sink&) = delete;
   Sink& operator=(const Sink&) = delete;
