@@ -357,8 +357,9 @@ const std::array<std::string, 3>& NumberRun::RowCells(int i) {
 }  // namespace
 
 std::u16string ReasonText(const NumberAnswer& a) {
-  const std::u16string range =
-      u"; a number has " + Decimal(kMinNumberDigits) + u" to " + Decimal(kMaxNumberDigits) + u" digits";
+  const auto range = [] {
+    return u"; a number has " + Decimal(kMinNumberDigits) + u" to " + Decimal(kMaxNumberDigits) + u" digits";
+  };
   switch (a.problem) {
     case NumberProblem::None: return u"";
     case NumberProblem::Empty: return u"empty";
@@ -379,8 +380,8 @@ std::u16string ReasonText(const NumberAnswer& a) {
     }
     case NumberProblem::NotJapan: return u"not a Japanese number: only +81 is resolved";
     case NumberProblem::TooShort:
-      return a.digitCount == 0 ? u"no digits" : Decimal(a.digitCount) + u" digits" + range;
-    case NumberProblem::TooLong: return Decimal(a.digitCount) + u" digits" + range;
+      return a.digitCount == 0 ? u"no digits" : Decimal(a.digitCount) + u" digits" + range();
+    case NumberProblem::TooLong: return Decimal(a.digitCount) + u" digits" + range();
     case NumberProblem::NoCode:
       return u"no area code or service number begins " + std::u16string(a.digits.begin(), a.digits.end());
   }
