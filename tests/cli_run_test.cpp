@@ -185,12 +185,16 @@ INSTANTIATE_TEST_SUITE_P(
                   R"-({"line":1,"input":"0120\\xFF","number":null,"code":null,"pref":null,"area":null,"old":null,"reason":"not valid CP932 (byte 5)"})-" "\n",
                   kUnresolved1},
         // CSV: quotes, embedded delimiters and line breaks, a header, rows short of fields.
-        ShellCase{R"-(printf 'name,phone,note\r\n"Sato, ""Ken""",01337-9-1234,"a\nb"\r\n,,\r\nNo phone\r\nx,"0120\n' | "$0" -i -d , --field 2 --header)-", 1,
+        ShellCase{R"-(printf '\xef\xbb\xbfname,phone,note\r\n"Sato, ""Ken""",01337-9-1234,"a\nb"\r\n,,\r\nNo phone\r\nx,"0120\n' | "$0" -i -d , --field 2 --header)-", 1,
                   "line\tname\tphone\tnote\tnumber\tcode\tpref\tarea\treason\n"
                   "2\tSato, \"Ken\"\t01337-9-1234\ta\\nb\t0133791234\t013379\t北海道\t浜益郡\t\n"
                   "5\tNo phone\t\t\t\t\t\t\tno field 2; the line has 1\n"
                   "6\tx\t0120\t\t\t\t\t\ta quoted field is not closed\n",
                   "telvara-lookup: 2 of 3 numbers not resolved\n"},
+        // A quote that never closes: its line stands alone, and the lines after it are read again.
+        ShellCase{R"-(printf 'a,"0120-123-456\nb,110\n' | "$0" -i -d , --field 2)-", 1,
+                  "1\ta\t0120-123-456\t\t\t\t\ta quoted field is not closed\n2\tb\t110\t110\t110\t共  通\t警察\t\n",
+                  "telvara-lookup: 1 of 2 numbers not resolved\n"},
         ShellCase{R"-(printf '\n0120-123-456\n' | "$0" -n - -f json)-", 0,
                   R"-({"line":2,"input":"0120-123-456","number":"0120123456","code":"0120","pref":"共  通","area":"フリーアクセス/フリーダイヤル等","old":false,"reason":null})-" "\n", ""},
         ShellCase{R"-(printf 'a;"b;c";099-123-4567\n' | "$0" -i -d ';' --field 3 -f json)-", 0,
