@@ -1,7 +1,5 @@
 #include "search/NumberLookup.h"
 
-#include <algorithm>
-
 namespace telvara {
 namespace {
 
@@ -65,11 +63,10 @@ NumberAnswer Normalize(std::basic_string_view<Char> text) {
   // Kept digits: enough for an international prefix, the country code and
   // the longest valid number, so a long line costs no memory.
   constexpr size_t kKeep = kMaxNumberDigits + 5;
-  char kept[kKeep];
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
     if (const int d = DigitValue(c); d >= 0) {
-      if (a.digitCount < kKeep) kept[a.digitCount] = static_cast<char>('0' + d);
+      if (a.digits.size() < kKeep) a.digits += static_cast<char>('0' + d);
       ++a.digitCount;
     } else if (IsSeparator(c)) {
       if (a.digitCount > 0 && groups < 2 && (groups == 0 || groupEnd[0] != a.digitCount))
@@ -79,11 +76,11 @@ NumberAnswer Normalize(std::basic_string_view<Char> text) {
     } else {
       a.problem = NumberProblem::Junk;
       a.junk = CharAt(text, i);
+      a.digits.clear();
       a.digitCount = 0;
       return a;
     }
   }
-  a.digits.assign(kept, std::min(a.digitCount, kKeep));
   // The country code 81 after '+', or written as a group of its own, or
   // after an international prefix (00, 010 from Japan, 011 from North
   // America) written as a group of its own: "00 81 3", "010-81-3", "0081 3".
@@ -91,8 +88,9 @@ NumberAnswer Normalize(std::basic_string_view<Char> text) {
   size_t country = 0;  // digits that stand before the national number
   if ((plus || groupEnd[0] == 2) && HasAt(a.digits, 0, "81")) country = 2;
   static constexpr std::string_view kPrefixes[] = {"00", "010", "011"};
+  const bool abroad = !plus && country == 0 && groupEnd[0] >= 2 && groupEnd[0] <= 5 && a.digits[1] <= '1';
   for (std::string_view idd : kPrefixes) {
-    if (plus || country > 0 || groupEnd[0] < 2 || groupEnd[0] > 5 || !HasAt(a.digits, 0, idd)) continue;
+    if (!abroad || country > 0 || !HasAt(a.digits, 0, idd)) continue;
     const size_t n = idd.size();
     if (HasAt(a.digits, n, "81") && ((groupEnd[0] == n && groupEnd[1] == n + 2) || groupEnd[0] == n + 2))
       country = n + 2;
@@ -171,19 +169,24 @@ CodeIndex::Match CodeIndex::Longest(std::string_view digits) const {
   return {codes_[static_cast<size_t>(best)], rows_[static_cast<size_t>(best)]};
 }
 
-NumberAnswer CodeIndex::Resolve(std::u16string_view text) const { return Found(NormalizeNumber(text)); }
-NumberAnswer CodeIndex::Resolve(std::string_view ascii) const { return Found(NormalizeNumber(ascii)); }
+NumberAnswer CodeIndex::Resolve(std::u16string_view text) const {
+  NumberAnswer a = NormalizeNumber(text);
+  Find(a);
+  return a;
+}
 
-NumberAnswer CodeIndex::Found(NumberAnswer a) const {
-  if (a.problem != NumberProblem::None) return a;
+NumberAnswer CodeIndex::Resolve(std::string_view ascii) const {
+  NumberAnswer a = NormalizeNumber(ascii);
+  Find(a);
+  return a;
+}
+
+void CodeIndex::Find(NumberAnswer& a) const {
+  if (a.problem != NumberProblem::None) return;
   const Match m = Longest(a.digits);
-  if (m.rows.empty()) {
-    a.problem = NumberProblem::NoCode;
-    return a;
-  }
   a.code = m.code;
   a.rows = m.rows;
-  return a;
+  if (m.rows.empty()) a.problem = NumberProblem::NoCode;
 }
 
 bool IsDigitQuery(std::u16string_view query) {

@@ -66,7 +66,7 @@ class CodeIndex {
   NumberAnswer Resolve(std::string_view ascii) const;
 
  private:
-  NumberAnswer Found(NumberAnswer a) const;
+  void Find(NumberAnswer& a) const;  // sets code and rows, or NoCode
   struct Node {
     std::array<int32_t, 10> child;
     int32_t code = -1;
