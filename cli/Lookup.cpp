@@ -1,11 +1,14 @@
 #include "cli/Lookup.h"
 
-#include <unistd.h>
+#include <getopt.h>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
-#include <stdexcept>
 
 #include "Version.h"
+#include "cli/Input.h"
+#include "cli/Numbers.h"
 #include "cli/Output.h"
 #include "cli/Utf8.h"
 #include "directory/PrefList.h"
@@ -15,13 +18,12 @@
 namespace telvara::cli {
 namespace {
 
-constexpr std::string_view kProgram = "telvara-lookup";
-
 constexpr std::string_view kHelp =
     "Usage: telvara-lookup [--code|--area] [--exact] [--pref NAME] [--format FMT] QUERY\n"
     "       telvara-lookup --list PREF [--format FMT]\n"
     "       telvara-lookup --number [--format FMT] NUMBER...\n"
-    "       telvara-lookup --number [--format FMT] -\n"
+    "       telvara-lookup --number [--format FMT] [INPUT OPTION]... -\n"
+    "       telvara-lookup --input [--format FMT] [INPUT OPTION]... [FILE]...\n"
     "Japanese telephone area codes (市外局番) and the areas (対象区域) they served in\n"
     "November 2005, offline.\n"
     "\n"
@@ -34,103 +36,107 @@ constexpr std::string_view kHelp =
     "  -n, --number       resolve telephone numbers: the longest code that begins each\n"
     "                     one and every area filed under it; '-' reads one number per\n"
     "                     line from standard input\n"
+    "  -i, --input        resolve the numbers of each FILE, a line or record at a time\n"
+    "                     ('-' or no FILE: standard input); implies --number\n"
     "  -f, --format FMT   aligned (the default at a terminal), tsv (the default\n"
     "                     otherwise) or json (one object per line)\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
     "\n"
+    "Input options, for numbers read from files or standard input:\n"
+    "      --field N      the number is field N (from 1) of each line; the other\n"
+    "                     fields are passed through\n"
+    "  -d, --delimiter C  fields are separated by C (default: tab); with any other\n"
+    "                     delimiter, fields may be quoted as in CSV\n"
+    "      --header       the first line of each input names its fields; it is kept\n"
+    "      --encoding ENC the input's encoding: utf-8 (the default) or cp932\n"
+    "                     (Shift_JIS, also written sjis or shift_jis)\n"
+    "\n"
     "Exit status: 0 when everything matched or resolved, 1 when something did not,\n"
-    "2 for a usage error or output that could not be written.\n";
-
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+    "2 for a usage error, an input that could not be read or output that could not\n"
+    "be written.\n";
 
 struct Options {
-  bool code = false, area = false, exact = false, number = false, help = false, version = false;
-  std::optional<std::string> pref, list, format;
+  bool code = false, area = false, exact = false, number = false, input = false, help = false, version = false;
+  bool header = false;
+  std::optional<std::string> pref, list, format, field, delimiter, encoding;
   std::vector<std::string> operands;
 };
 
-struct OptionSpec {
-  char shortName;
-  std::string_view longName;
-  bool takesValue;
-};
-constexpr OptionSpec kOptions[] = {
-    {'c', "code", false},   {'a', "area", false},     {'e', "exact", false}, {'p', "pref", true},
-    {'l', "list", true},    {'n', "number", false},   {'f', "format", true}, {'h', "help", false},
-    {'V', "version", false},
+enum LongOnly { kField = 256, kHeader, kEncoding };
+
+constexpr option kLongOptions[] = {
+    {"code", no_argument, nullptr, 'c'},           {"area", no_argument, nullptr, 'a'},
+    {"exact", no_argument, nullptr, 'e'},          {"pref", required_argument, nullptr, 'p'},
+    {"list", required_argument, nullptr, 'l'},     {"number", no_argument, nullptr, 'n'},
+    {"input", no_argument, nullptr, 'i'},          {"format", required_argument, nullptr, 'f'},
+    {"field", required_argument, nullptr, kField}, {"delimiter", required_argument, nullptr, 'd'},
+    {"header", no_argument, nullptr, kHeader},     {"encoding", required_argument, nullptr, kEncoding},
+    {"help", no_argument, nullptr, 'h'},           {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
 };
 
-void Set(Options& o, char name, std::optional<std::string> value) {
-  switch (name) {
-    case 'c': o.code = true; break;
-    case 'a': o.area = true; break;
-    case 'e': o.exact = true; break;
-    case 'n': o.number = true; break;
-    case 'h': o.help = true; break;
-    case 'V': o.version = true; break;
-    case 'p': o.pref = value; break;
-    case 'l': o.list = value; break;
-    case 'f': o.format = value; break;
-    default: break;
+// getopt_long's own messages would echo the argument raw; these show it
+// escaped, in the words GNU tools use. arg is the last argument getopt_long
+// took up.
+std::string OptionError(int result, const std::string& arg) {
+  const std::string name = arg.starts_with("--") ? arg.substr(2, arg.find('=') - 2) : "";
+  std::vector<const option*> matches;
+  for (const option* o = kLongOptions; o->name; ++o)
+    if (std::string_view(o->name).starts_with(name)) matches.push_back(o);
+  const option* which = nullptr;  // the option getopt_long chose, if it chose one
+  for (const option* o : matches)
+    if (o->val == optopt) which = o;
+  // An error in a cluster of short options leaves arg at an earlier argument.
+  if (!arg.starts_with("--") || (optopt != 0 && !which)) {
+    const std::string shown = Shown(std::string(1, static_cast<char>(optopt)));
+    return result == ':' ? "option requires an argument -- '" + shown + "'" : "invalid option -- '" + shown + "'";
   }
+  if (matches.empty()) return "unrecognized option '" + Shown(arg) + "'";
+  if (which)
+    return "option '--" + std::string(which->name) +
+           (result == ':' ? "' requires an argument" : "' doesn't allow an argument");
+  std::string message = "option '--" + Shown(name) + "' is ambiguous; possibilities:";
+  for (const option* o : matches) message += std::string(" '--") + o->name + "'";
+  return message;
 }
 
 Options Parse(const std::vector<std::string>& args) {
+  std::vector<std::string> copies{std::string(kProgram)};
+  copies.insert(copies.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : copies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(copies.size());
   Options o;
-  bool operandsOnly = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (operandsOnly || a.size() < 2 || a[0] != '-') {
-      o.operands.push_back(a);
-    } else if (a == "--") {
-      operandsOnly = true;
-    } else if (a.starts_with("--")) {
-      const size_t eq = a.find('=');
-      const std::string name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-      const OptionSpec* option = nullptr;
-      for (const OptionSpec& s : kOptions)
-        if (s.longName == name) option = &s;
-      if (!option) throw UsageError("unknown option '--" + name + "'");
-      std::optional<std::string> value;
-      if (eq != std::string::npos) {
-        if (!option->takesValue) throw UsageError("option '--" + name + "' takes no value");
-        value = a.substr(eq + 1);
-      } else if (option->takesValue) {
-        if (++i == args.size()) throw UsageError("option '--" + name + "' needs a value");
-        value = args[i];
-      }
-      Set(o, option->shortName, value);
-    } else {
-      // A cluster of short options; the first that takes a value takes the
-      // rest of the cluster, or the next argument.
-      for (size_t k = 1; k < a.size(); ++k) {
-        const OptionSpec* option = nullptr;
-        for (const OptionSpec& s : kOptions)
-          if (s.shortName == a[k]) option = &s;
-        if (!option) throw UsageError("unknown option '-" + a.substr(k, 1) + "'");
-        if (!option->takesValue) {
-          Set(o, option->shortName, std::nullopt);
-          continue;
-        }
-        std::string value = a.substr(k + 1);
-        if (value.empty()) {
-          if (++i == args.size()) throw UsageError("option '-" + a.substr(k, 1) + "' needs a value");
-          value = args[i];
-        }
-        Set(o, option->shortName, value);
-        break;
-      }
+  optind = 0;  // glibc starts afresh, so that a second run parses its own arguments
+  opterr = 0;
+  for (int c; (c = getopt_long(argc, argv.data(), ":caep:l:nif:d:hV", kLongOptions, nullptr)) != -1;) {
+    switch (c) {
+      case 'c': o.code = true; break;
+      case 'a': o.area = true; break;
+      case 'e': o.exact = true; break;
+      case 'n': o.number = true; break;
+      case 'i': o.input = true; break;
+      case 'h': o.help = true; break;
+      case 'V': o.version = true; break;
+      case kHeader: o.header = true; break;
+      case 'p': o.pref = optarg; break;
+      case 'l': o.list = optarg; break;
+      case 'f': o.format = optarg; break;
+      case 'd': o.delimiter = optarg; break;
+      case kField: o.field = optarg; break;
+      case kEncoding: o.encoding = optarg; break;
+      default: throw UsageError(OptionError(c, argv[static_cast<size_t>(optind - 1)]));
     }
   }
+  o.operands.assign(argv.begin() + optind, argv.end() - 1);
   return o;
 }
 
 std::u16string DecodeArgument(const std::string& arg, std::string_view what) {
   Decoded d = DecodeUtf8(arg);
-  if (!d.Valid()) throw UsageError(std::string(what) + " is not valid UTF-8");
+  if (!d.Valid()) throw UsageError(std::string(what) + " '" + Shown(arg) + "' is not valid UTF-8");
   return std::move(d.text);
 }
 
@@ -140,7 +146,7 @@ std::u16string_view RequirePref(const std::string& arg, std::string_view option)
   if (!choice.empty()) return choice;
   PrefList prefs;
   prefs.Fill();
-  std::string message = "unknown prefecture '" + arg + "' for " + std::string(option) + "; valid names:";
+  std::string message = "unknown prefecture '" + Shown(arg) + "' for " + std::string(option) + "; valid names:";
   for (int slot = 0; slot <= 48; ++slot) {
     message += slot == 0 ? " " : ", ";
     message += ToUtf8(slot == 0 ? kWholeCountry : prefs[slot]);
@@ -152,7 +158,7 @@ std::u16string_view RequirePref(const std::string& arg, std::string_view option)
 Format ChooseFormat(const Options& o, bool outIsTerminal) {
   if (!o.format) return outIsTerminal ? Format::Aligned : Format::Tsv;
   if (const auto f = ParseFormat(*o.format)) return *f;
-  throw UsageError("unknown format '" + *o.format + "' (aligned, tsv or json)");
+  throw UsageError("unknown format '" + Shown(*o.format) + "' (aligned, tsv or json)");
 }
 
 // Rows of a search or listing: the window's cells, the always-empty 旧
@@ -160,7 +166,7 @@ Format ChooseFormat(const Options& o, bool outIsTerminal) {
 // columns aside. JSON carries the area unmarked, with the old-name flag.
 void WriteResultRow(RowWriter& w, const DirectoryStore& store, const PrefList& prefs, int i, int counter,
                     bool withCd) {
-  auto cells = ResultRowTexts(store.Directory, prefs, i, counter, withCd);
+  const auto cells = ResultRowTexts(store.Directory, prefs, i, counter, withCd);
   if (w.Kind() == Format::Json) {
     JsonObject o;
     o.Text("no", cells[0]).Text("code", cells[1]).Text("pref", cells[2]);
@@ -168,19 +174,13 @@ void WriteResultRow(RowWriter& w, const DirectoryStore& store, const PrefList& p
     if (withCd) o.Text("cd", cells[5]);
     w.Json(o);
   } else if (withCd) {
-    w.Cells({std::move(cells[0]), std::move(cells[1]), std::move(cells[2]), std::move(cells[5]), std::move(cells[3])});
+    w.Cells({Cell(cells[0]), Cell(cells[1]), Cell(cells[2]), Cell(cells[5]), Cell(cells[3])});
   } else {
-    w.Cells({std::move(cells[0]), std::move(cells[1]), std::move(cells[2]), std::move(cells[3])});
+    w.Cells({Cell(cells[0]), Cell(cells[1]), Cell(cells[2]), Cell(cells[3])});
   }
 }
 
-int Finish(RowWriter& w, std::FILE* err, int status) {
-  if (w.Finish()) return status;
-  std::fprintf(err, "%s: cannot write the output\n", kProgram.data());
-  return kExitUsage;
-}
-
-int RunSearch(const Options& o, Format format, std::FILE* out, std::FILE* err) {
+int RunSearch(const Options& o, Format format, Sink& sink) {
   if (o.operands.empty()) throw UsageError("no query given");
   if (o.operands.size() > 1) throw UsageError("one query at a time (quote a query that holds spaces)");
   std::u16string query(TrimSpaces(DecodeArgument(o.operands[0], "the query")));
@@ -193,225 +193,93 @@ int RunSearch(const Options& o, Format format, std::FILE* out, std::FILE* err) {
   const DirectoryStore& store = LoadedStore();
   PrefList prefs;
   prefs.Fill();
-  RowWriter w(format, out);
-  w.Header({u"No", u"局番", u"都道府県", u"CD", u"対象区域"});
+  RowWriter w(format, sink);
+  w.Header({"No", "局番", "都道府県", "CD", "対象区域"});
   const SearchSettings settings = CaptureSettings(choice, o.exact ? 1 : 0, areaMode);
   int counter = 0;
   WalkSearch(store, query, choice, settings, [&](int i) { WriteResultRow(w, store, prefs, i, counter++, true); });
   w.Footer(CountLineText(counter));
-  return Finish(w, err, counter > 0 ? kExitAllFound : kExitSomeNotFound);
+  w.Flush();
+  return counter > 0 ? kExitAllFound : kExitSomeNotFound;
 }
 
-int RunListing(const Options& o, Format format, std::FILE* out, std::FILE* err) {
+int RunListing(const Options& o, Format format, Sink& sink) {
   if (!o.operands.empty()) throw UsageError("--list takes no query");
   const std::u16string_view choice = RequirePref(*o.list, "--list");
   if (choice == kWholeCountry) throw UsageError("--list needs one prefecture or 共通; 全国 lists nothing");
   const DirectoryStore& store = LoadedStore();
   PrefList prefs;
   prefs.Fill();
-  RowWriter w(format, out);
-  w.Header({u"No", u"局番", u"都道府県", u"対象区域"});
+  RowWriter w(format, sink);
+  w.Header({"No", "局番", "都道府県", "対象区域"});
   int counter = 0;
   WalkListing(store, choice, [&](int i) { WriteResultRow(w, store, prefs, i, counter++, false); });
   w.Footer(CountLineText(counter));
-  return Finish(w, err, counter > 0 ? kExitAllFound : kExitSomeNotFound);
+  w.Flush();
+  return counter > 0 ? kExitAllFound : kExitSomeNotFound;
 }
 
-std::u16string Decimal(size_t n) {
-  const std::string digits = std::to_string(n);
-  return {digits.begin(), digits.end()};
+NumberSettings NumberOptions(const Options& o, Format format) {
+  NumberSettings s;
+  s.format = format;
+  s.operands = o.operands;
+  s.batch = o.input || (o.operands.size() == 1 && o.operands[0] == "-");
+  if (o.input && s.operands.empty()) s.operands = {"-"};
+  if (s.operands.empty()) throw UsageError("--number needs numbers, '-' to read them from standard input, or --input");
+  if (!s.batch) {
+    for (const std::string& number : s.operands)
+      if (number == "-") throw UsageError("'-' reads standard input and stands alone (or use --input)");
+    if (o.field || o.delimiter || o.header || o.encoding)
+      throw UsageError("--field, --delimiter, --header and --encoding apply to numbers read from files or '-'");
+    return s;
+  }
+  if (o.encoding) {
+    s.encoding = EncodingFor(*o.encoding);
+    if (s.encoding.empty())
+      throw UsageError("unknown encoding '" + Shown(*o.encoding) + "' (utf-8, or cp932 also written sjis or shift_jis)");
+  }
+  if (o.delimiter) {
+    const std::u16string d = DecodeArgument(*o.delimiter, "the delimiter");
+    if (d.size() != 1 || d[0] == u'"' || d[0] == u'\n' || d[0] == u'\r')
+      throw UsageError("the delimiter must be one character other than a quote or a line break");
+    s.delimiter = d[0];
+  }
+  if (o.field) {
+    const std::string& n = *o.field;
+    if (n.empty() || n.size() > 6 || n.find_first_not_of("0123456789") != std::string::npos || std::stoul(n) == 0)
+      throw UsageError("--field takes a field number from 1, not '" + Shown(n) + "'");
+    s.field = std::stoul(n);
+  } else if (o.delimiter) {
+    s.field = 1;
+  }
+  s.header = o.header;
+  return s;
 }
 
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f' || c == u'\u00A0' || c == u'\u3000' ||
-         c == u'\uFEFF';
-}
-
-std::u16string_view TrimBlanks(std::u16string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// One number after another, in input order, each answered with every row of
-// its code or with the reason it has none.
-class NumberRun {
- public:
-  NumberRun(RowWriter& w, bool batch) : w_(w), batch_(batch), store_(LoadedStore()), index_(store_) {
-    prefs_.Fill();
-    w_.Header({u"入力", u"番号", u"局番", u"都道府県", u"対象区域"});
-  }
-
-  void Bytes(std::string_view bytes, bool tooLong) {
-    ++line_;
-    const Decoded d = DecodeUtf8(bytes);
-    const std::u16string_view input = TrimBlanks(d.text);
-    if (tooLong) {
-      Unresolved(input, nullptr, u"longer than " + Decimal(kMaxLineBytes) + u" bytes");
-    } else if (!d.Valid()) {
-      Unresolved(input, nullptr, u"not valid UTF-8 (byte " + Decimal(d.badByte) + u")");
-    } else if (!input.empty() || !batch_) {
-      const NumberAnswer a = index_.Resolve(input);
-      if (a.problem == NumberProblem::None)
-        Resolved(input, a);
-      else
-        Unresolved(input, &a, ReasonText(a));
-    }
-  }
-
-  size_t Total() const { return total_; }
-  size_t Failed() const { return failed_; }
-
- private:
-  JsonObject Start(std::u16string_view input) {
-    JsonObject o;
-    if (batch_) o.Number("line", static_cast<long long>(line_));
-    o.Text("input", input);
-    return o;
-  }
-
-  void Resolved(std::u16string_view input, const NumberAnswer& a) {
-    ++total_;
-    const std::u16string digits(a.digits.begin(), a.digits.end());
-    if (w_.Kind() == Format::Aligned) {
-      for (int16_t i : a.rows) {
-        auto cells = ResultRowTexts(store_.Directory, prefs_, i, 0, false);
-        w_.Cells({std::u16string(input), digits, std::move(cells[1]), std::move(cells[2]), std::move(cells[3])});
-      }
-      return;
-    }
-    // A line is the number's own part followed by the row's part; the row's
-    // part is encoded once per row and reused, which keeps batches fast.
-    std::string head;
-    if (w_.Kind() == Format::Json) {
-      head = Start(input).Text("number", digits).Open();
-    } else {
-      head = ToUtf8(TextCell(input)) + '\t' + a.digits + '\t';
-    }
-    for (int16_t i : a.rows) {
-      std::string line = head;
-      line += RowPart(i);
-      w_.Raw(line);
-    }
-  }
-
-  const std::string& RowPart(int i) {
-    std::string& part = rowParts_[static_cast<size_t>(i)];
-    if (!part.empty()) return part;
-    const auto cells = ResultRowTexts(store_.Directory, prefs_, i, 0, false);
-    if (w_.Kind() == Format::Json) {
-      JsonObject o;
-      o.Text("code", cells[1]).Text("pref", cells[2]).Text("area", store_.Directory.Area(i));
-      o.Bool("old", store_.Directory.CdValue(i) == 2).Null("reason");
-      part = "," + o.Str().substr(1) + "\n";
-    } else {
-      part = ToUtf8(TextCell(cells[1]) + u"\t" + TextCell(cells[2]) + u"\t" + TextCell(cells[3])) + "\t\n";
-    }
-    return part;
-  }
-
-  void Unresolved(std::u16string_view input, const NumberAnswer* a, const std::u16string& reason) {
-    ++total_;
-    ++failed_;
-    // The digits are shown when they are this country's number as written.
-    const bool withDigits = a && a->problem != NumberProblem::Junk && a->problem != NumberProblem::NotJapan &&
-                            a->problem != NumberProblem::Empty && a->digits.size() == a->digitCount;
-    const std::u16string digits = withDigits ? std::u16string(a->digits.begin(), a->digits.end()) : u"";
-    if (w_.Kind() == Format::Json) {
-      JsonObject o = Start(input);
-      if (withDigits)
-        o.Text("number", digits);
-      else
-        o.Null("number");
-      o.Null("code").Null("pref").Null("area").Null("old").Text("reason", reason);
-      w_.Json(o);
-    } else {
-      // Text rows carry no line member: the reason says which line it was.
-      const std::u16string where = batch_ ? u"line " + Decimal(line_) + u": " : u"";
-      if (w_.Kind() == Format::Tsv)
-        w_.Cells({std::u16string(input), digits, u"", u"", u"", where + reason});
-      else
-        w_.Cells({std::u16string(input), digits, u"", u"", u"error: " + where + reason});
-    }
-  }
-
-  RowWriter& w_;
-  bool batch_;
-  const DirectoryStore& store_;
-  CodeIndex index_;
-  PrefList prefs_;
-  std::vector<std::string> rowParts_ = std::vector<std::string>(kSlotCount);
-  size_t line_ = 0, total_ = 0, failed_ = 0;
-};
-
-// Reads one line without its newline; false at the end of the input. Bytes
-// past kMaxLineBytes are read and dropped, so no line can exhaust memory.
-bool ReadLine(std::FILE* in, std::string& line, bool& tooLong) {
-  line.clear();
-  tooLong = false;
-  int c;
-  bool any = false;
-  while ((c = getc_unlocked(in)) != EOF) {
-    any = true;
-    if (c == '\n') return true;
-    if (line.size() < kMaxLineBytes)
-      line += static_cast<char>(c);
-    else
-      tooLong = true;
-  }
-  return any;
-}
-
-int RunNumbers(const Options& o, Format format, std::FILE* in, std::FILE* out, std::FILE* err) {
-  if (o.operands.empty()) throw UsageError("--number needs numbers, or '-' to read them from standard input");
-  RowWriter w(format, out);
-  const bool batch = o.operands.size() == 1 && o.operands[0] == "-";
-  NumberRun run(w, batch);
-  if (batch) {
-    std::string line;
-    bool tooLong = false;
-    // Someone typing numbers sees each answer before typing the next.
-    const bool interactive = isatty(fileno(in)) == 1;
-    while (ReadLine(in, line, tooLong)) {
-      run.Bytes(line, tooLong);
-      if (interactive) w.Flush();
-    }
-    if (std::ferror(in)) {
-      w.Finish();
-      std::fprintf(err, "%s: cannot read standard input\n", kProgram.data());
-      return kExitUsage;
-    }
-  } else {
-    for (const std::string& number : o.operands) {
-      if (number == "-") throw UsageError("'-' reads standard input and stands alone");
-      run.Bytes(number, false);
-    }
-  }
-  // After the rows, so that at a terminal the count follows the table.
-  const int status = Finish(w, err, run.Failed() > 0 ? kExitSomeNotFound : kExitAllFound);
-  if (run.Failed() > 0)
-    std::fprintf(err, "%s: %zu of %zu numbers not resolved\n", kProgram.data(), run.Failed(), run.Total());
-  return status;
-}
-
-int Run(const Options& o, std::FILE* in, std::FILE* out, std::FILE* err, bool outIsTerminal) {
+int Run(const Options& o, int in, Sink& sink, std::FILE* err, bool outIsTerminal) {
   if (o.help) {
-    std::fputs(kHelp.data(), out);
+    sink.Put(kHelp);
+    sink.Drain();
     return kExitAllFound;
   }
   if (o.version) {
-    std::fprintf(out, "%s %d.%d.%d\n", kProgram.data(), kVersionMajor, kVersionMinor, kVersionRevision);
+    sink.Put(std::string(kProgram) + " " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+             std::to_string(kVersionRevision) + "\n");
+    sink.Drain();
     return kExitAllFound;
   }
   if (o.code && o.area) throw UsageError("--code and --area exclude each other");
   const bool searchOptions = o.code || o.area || o.exact || o.pref;
-  if (o.list && o.number) throw UsageError("--list and --number exclude each other");
-  if ((o.list || o.number) && searchOptions)
+  const bool number = o.number || o.input;
+  if (o.list && number) throw UsageError("--list and --number exclude each other");
+  if ((o.list || number) && searchOptions)
     throw UsageError("--code, --area, --exact and --pref belong to a search, not to --list or --number");
+  if (!number && (o.field || o.delimiter || o.header || o.encoding))
+    throw UsageError("--field, --delimiter, --header and --encoding belong to --number");
   const Format format = ChooseFormat(o, outIsTerminal);
-  if (o.list) return RunListing(o, format, out, err);
-  if (o.number) return RunNumbers(o, format, in, out, err);
-  return RunSearch(o, format, out, err);
+  if (o.list) return RunListing(o, format, sink);
+  if (number) return RunNumbers(NumberOptions(o, format), in, sink, err);
+  return RunSearch(o, format, sink);
 }
 
 std::u16string Squeezed(std::u16string_view text) {
@@ -432,51 +300,18 @@ std::u16string_view PrefChoiceFor(std::u16string_view name) {
   return {};
 }
 
-std::u16string ReasonText(const NumberAnswer& a) {
-  const std::u16string range =
-      u"; a number has " + Decimal(kMinNumberDigits) + u" to " + Decimal(kMaxNumberDigits) + u" digits";
-  switch (a.problem) {
-    case NumberProblem::None: return u"";
-    case NumberProblem::Empty: return u"empty";
-    case NumberProblem::Junk: {
-      static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-      std::u16string code = u"U+";
-      for (int shift = a.junk > 0xFFFF ? 16 : 12; shift >= 0; shift -= 4) code += kHex[(a.junk >> shift) & 0xF];
-      const bool printable = a.junk > 0x20 && a.junk != 0x7F && !(a.junk >= 0x80 && a.junk < 0xA0) &&
-                             !(a.junk >= 0xD800 && a.junk <= 0xDFFF);
-      std::u16string shown;
-      if (printable) {
-        std::u16string ch;
-        if (a.junk > 0xFFFF) {
-          ch += static_cast<char16_t>(0xD800 + ((a.junk - 0x10000) >> 10));
-          ch += static_cast<char16_t>(0xDC00 + ((a.junk - 0x10000) & 0x3FF));
-        } else {
-          ch += static_cast<char16_t>(a.junk);
-        }
-        shown = u"\"" + ch + u"\" (" + code + u")";
-      } else {
-        shown = code;
-      }
-      return u"contains " + shown + u", which no telephone number holds";
-    }
-    case NumberProblem::NotJapan: return u"not a Japanese number: only +81 is resolved";
-    case NumberProblem::TooShort:
-      return a.digitCount == 0 ? u"no digits" : Decimal(a.digitCount) + u" digits" + range;
-    case NumberProblem::TooLong: return Decimal(a.digitCount) + u" digits" + range;
-    case NumberProblem::NoCode: return u"no area code or service number begins " + std::u16string(a.digits.begin(), a.digits.end());
-  }
-  return u"";
-}
-
-int RunLookup(const std::vector<std::string>& args, std::FILE* in, std::FILE* out, std::FILE* err,
-              bool outIsTerminal) {
+int RunLookup(const std::vector<std::string>& args, int in, int out, std::FILE* err, bool outIsTerminal) {
+  Sink sink(out);
   try {
-    return Run(Parse(args), in, out, err, outIsTerminal);
+    return Run(Parse(args), in, sink, err, outIsTerminal);
   } catch (const UsageError& e) {
-    std::fprintf(err, "%s: %s\nTry '%s --help' for more information.\n", kProgram.data(), e.what(),
-                 kProgram.data());
-    return kExitUsage;
+    std::fprintf(err, "%s: %s\nTry '%s --help' for more information.\n", kProgram.data(), e.what(), kProgram.data());
+  } catch (const WriteFailed& e) {
+    std::fprintf(err, "%s: write error: %s\n", kProgram.data(), std::strerror(e.error));
+  } catch (const std::exception& e) {  // memory exhausted, or glibc without its CP932 converter
+    std::fprintf(err, "%s: %s\n", kProgram.data(), e.what());
   }
+  return kExitUsage;
 }
 
 }  // namespace telvara::cli

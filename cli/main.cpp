@@ -7,5 +7,5 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return telvara::cli::RunLookup(args, stdin, stdout, stderr, isatty(STDOUT_FILENO) == 1);
+  return telvara::cli::RunLookup(args, STDIN_FILENO, STDOUT_FILENO, stderr, isatty(STDOUT_FILENO) == 1);
 }

@@ -28,6 +28,15 @@ bool IsSeparator(char16_t c) {
   }
 }
 
+// Whether digits hold prefix at position at; compared in place, since this
+// runs for every number of a batch.
+bool HasAt(std::string_view digits, size_t at, std::string_view prefix) {
+  if (digits.size() < at + prefix.size()) return false;
+  for (size_t k = 0; k < prefix.size(); ++k)
+    if (digits[at + k] != prefix[k]) return false;
+  return true;
+}
+
 bool IsPlus(char16_t c) { return c == u'+' || c == u'\uFF0B'; }
 
 char32_t CharAt(std::u16string_view text, size_t i) {
@@ -37,26 +46,31 @@ char32_t CharAt(std::u16string_view text, size_t i) {
   return c;
 }
 
-}  // namespace
+char32_t CharAt(std::string_view ascii, size_t i) { return static_cast<unsigned char>(ascii[i]); }
 
-NumberAnswer NormalizeNumber(std::u16string_view text) {
+template <class Char>
+NumberAnswer Normalize(std::basic_string_view<Char> text) {
   NumberAnswer a;
   if (text.empty()) {
     a.problem = NumberProblem::Empty;
     return a;
   }
   bool plus = false;
-  size_t firstSeparatorAt = 0;  // digits written before the first separator that follows a digit
-  // Kept digits: enough for the +81 rule and the longest valid number, so a
-  // long line costs no memory.
-  constexpr size_t kKeep = kMaxNumberDigits + 4;
+  // Digits written before the first and the second separator that follow a
+  // digit: where the first two groups of the number end.
+  size_t groupEnd[2] = {};
+  size_t groups = 0;
+  // Kept digits: enough for an international prefix, the country code and
+  // the longest valid number, so a long line costs no memory.
+  constexpr size_t kKeep = kMaxNumberDigits + 5;
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
     if (const int d = DigitValue(c); d >= 0) {
       if (a.digits.size() < kKeep) a.digits += static_cast<char>('0' + d);
       ++a.digitCount;
     } else if (IsSeparator(c)) {
-      if (a.digitCount > 0 && firstSeparatorAt == 0) firstSeparatorAt = a.digitCount;
+      if (a.digitCount > 0 && groups < 2 && (groups == 0 || groupEnd[0] != a.digitCount))
+        groupEnd[groups++] = a.digitCount;
     } else if (IsPlus(c) && a.digitCount == 0 && !plus) {
       plus = true;
     } else {
@@ -67,14 +81,31 @@ NumberAnswer NormalizeNumber(std::u16string_view text) {
       return a;
     }
   }
-  const bool country = a.digits.starts_with("81") && (plus || firstSeparatorAt == 2);
-  if (plus && !country) {
+  // The country code 81 after '+', or written as a group of its own, or
+  // after an international prefix (00, 010 from Japan, 011 from North
+  // America) written as a group of its own: "00 81 3", "010-81-3", "0081 3".
+  // Written as one run of digits, 01181... is a Sapporo number.
+  size_t country = 0;  // digits that stand before the national number
+  if ((plus || groupEnd[0] == 2) && HasAt(a.digits, 0, "81")) country = 2;
+  static constexpr std::string_view kPrefixes[] = {"00", "010", "011"};
+  const bool abroad = !plus && country == 0 && groupEnd[0] >= 2 && groupEnd[0] <= 5 && a.digits[1] <= '1';
+  for (std::string_view idd : kPrefixes) {
+    if (!abroad || country > 0 || !HasAt(a.digits, 0, idd)) continue;
+    const size_t n = idd.size();
+    if (HasAt(a.digits, n, "81") && ((groupEnd[0] == n && groupEnd[1] == n + 2) || groupEnd[0] == n + 2))
+      country = n + 2;
+    else if (groupEnd[0] == n && idd == "00")  // dialled abroad, to another country
+      a.problem = NumberProblem::NotJapan;
+    // 010 before another country code is the directory's own 010, 国際通話;
+    // 011 is Sapporo's code.
+  }
+  if ((plus && country == 0) || a.problem == NumberProblem::NotJapan) {
     a.problem = NumberProblem::NotJapan;
     return a;
   }
-  if (country) {
-    a.digits.erase(0, 2);
-    a.digitCount -= 2;
+  if (country > 0) {
+    a.digits.erase(0, country);
+    a.digitCount -= country;
     if (!a.digits.starts_with('0')) {
       a.digits.insert(a.digits.begin(), '0');
       ++a.digitCount;
@@ -82,9 +113,13 @@ NumberAnswer NormalizeNumber(std::u16string_view text) {
   }
   if (a.digitCount < kMinNumberDigits) a.problem = NumberProblem::TooShort;
   if (a.digitCount > kMaxNumberDigits) a.problem = NumberProblem::TooLong;
-  if (a.digits.size() > a.digitCount) a.digits.resize(a.digitCount);
   return a;
 }
+
+}  // namespace
+
+NumberAnswer NormalizeNumber(std::u16string_view text) { return Normalize(text); }
+NumberAnswer NormalizeNumber(std::string_view ascii) { return Normalize(ascii); }
 
 CodeIndex::CodeIndex(const DirectoryStore& store) {
   Node root;
@@ -136,15 +171,22 @@ CodeIndex::Match CodeIndex::Longest(std::string_view digits) const {
 
 NumberAnswer CodeIndex::Resolve(std::u16string_view text) const {
   NumberAnswer a = NormalizeNumber(text);
-  if (a.problem != NumberProblem::None) return a;
+  Find(a);
+  return a;
+}
+
+NumberAnswer CodeIndex::Resolve(std::string_view ascii) const {
+  NumberAnswer a = NormalizeNumber(ascii);
+  Find(a);
+  return a;
+}
+
+void CodeIndex::Find(NumberAnswer& a) const {
+  if (a.problem != NumberProblem::None) return;
   const Match m = Longest(a.digits);
-  if (m.rows.empty()) {
-    a.problem = NumberProblem::NoCode;
-    return a;
-  }
   a.code = m.code;
   a.rows = m.rows;
-  return a;
+  if (m.rows.empty()) a.problem = NumberProblem::NoCode;
 }
 
 bool IsDigitQuery(std::u16string_view query) {

@@ -36,11 +36,16 @@ struct NumberAnswer {
 };
 
 // ASCII and full-width digits count; hyphens of every width, spaces, dots and
-// parentheses are dropped; a leading "+81", or "81" followed by a separator,
-// stands for the trunk prefix 0 (a written "(0)" after it is that same 0).
+// parentheses are dropped; a leading "+81", "81" followed by a separator, or
+// an international prefix 00, 010 or 011 written as a group of its own and
+// followed by 81 ("00 81", "010-81", "0081 "), stands for the trunk prefix 0
+// (a written "(0)" after it is that same 0). 00 before another country code
+// is NotJapan.
 // Sets digits, digitCount, problem (None, Empty, Junk, NotJapan, TooShort,
 // TooLong) and junk.
 NumberAnswer NormalizeNumber(std::u16string_view text);
+// The same for text of ASCII characters only, as most lines of a file are.
+NumberAnswer NormalizeNumber(std::string_view ascii);
 
 // Every code of a store, regional and nationwide, in a digit trie. Each code
 // keeps the slots that file it in ascending order, so one code standing in
@@ -58,8 +63,10 @@ class CodeIndex {
 
   // Normalises text and looks its code up.
   NumberAnswer Resolve(std::u16string_view text) const;
+  NumberAnswer Resolve(std::string_view ascii) const;
 
  private:
+  void Find(NumberAnswer& a) const;  // sets code and rows, or NoCode
   struct Node {
     std::array<int32_t, 10> child;
     int32_t code = -1;
