@@ -325,7 +325,7 @@ void BM_LookupBatch(benchmark::State& state) {
   state.counters["to_null_per_second"] = alone > 0 ? n * static_cast<double>(state.iterations()) / alone : 0;
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * input.numbers);
 }
-BENCHMARK(BM_LookupBatch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5)
+BENCHMARK(BM_LookupBatch)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
 // Aligned output of the same million numbers, as at a terminal: the peak

@@ -42,16 +42,18 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
 std::string InputName(std::string_view operand) { return operand == "-" ? "standard input" : Shown(operand); }
 
 // Output pieces are copied in whole blocks of kBlock bytes, which costs less
-// than a call to memcpy for pieces this short: up to kBlock - 1 bytes past a
-// piece's end are read, so each piece keeps that much spare capacity, and
-// written, so the room it goes into has that much to spare.
+// than a call to memcpy for pieces this short. So each piece carries kBlock
+// bytes of padding after its text, for the last block to read, and the room
+// it goes into has that much to spare, for the last block to write.
 constexpr size_t kBlock = 32;
 
-void Padded(std::string& piece) { piece.reserve(piece.size() + kBlock); }
+void Pad(std::string& piece) { piece.append(kBlock, '\0'); }
+size_t TextSize(const std::string& padded) { return padded.size() - kBlock; }
 
-char* CopyBlocks(char* out, const std::string& piece) {
-  for (size_t k = 0; k < piece.size(); k += kBlock) std::memcpy(out + k, piece.data() + k, kBlock);
-  return out + piece.size();
+char* CopyBlocks(char* out, const std::string& padded) {
+  const size_t size = TextSize(padded);
+  for (size_t k = 0; k < size; k += kBlock) std::memcpy(out + k, padded.data() + k, kBlock);
+  return out + size;
 }
 
 std::string& AppendJsonList(std::string& out, const std::vector<std::u16string_view>& texts) {
@@ -281,12 +283,12 @@ void NumberRun::Answer(size_t line, const NumberAnswer& a, size_t numberAt) {
   }
   // The number's own part, then each row's prepared part: sized once, then
   // copied, since this is where a batch spends its time.
+  Pad(head_);
   size_t size = 0;
   for (int16_t i : a.rows) {
     const std::string& part = rowParts_[static_cast<size_t>(i)];
-    size += head_.size() + (part.empty() ? RowPart(i) : part).size();
+    size += TextSize(head_) + TextSize(part.empty() ? RowPart(i) : part);
   }
-  Padded(head_);
   char* out = sink_.Room(size + kBlock);
   for (int16_t i : a.rows) out = CopyBlocks(CopyBlocks(out, head_), rowParts_[static_cast<size_t>(i)]);
   sink_.Commit(size);
@@ -341,7 +343,7 @@ const std::string& NumberRun::RowPart(int i) {
     const auto& cells = RowCells(i);
     part = cells[0] + '\t' + cells[1] + '\t' + cells[2] + "\t\n";
   }
-  Padded(part);
+  Pad(part);
   return part;
 }
 
