@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                       N{u"8131234567", "8131234567", P::None},  // no separator: not a country code
                       N{u"811-234", "811234", P::None}, N{u"117", "117", P::None},
                       N{u"+1 212 555 1234", "", P::NotJapan}, N{u"+", "", P::NotJapan},
-                      N{u"03+1234", "", P::Junk}, N{u"03-1234-567a", "", P::Junk},
+                      N{u"03+1234", "", P::Junk}, N{u"03-1234-567a", "", P::Junk}, N{u"03-1234-567Ａ", "", P::Junk},
                       N{u"03\U0001F4DE", "", P::Junk}, N{u"\xD800", "", P::Junk},
                       N{u"", "", P::Empty}, N{u"12", "12", P::TooShort},
                       N{u"-()-", "", P::TooShort}, N{u"090123456789", "090123456789", P::TooLong},
@@ -73,6 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(NormalisationDetail, JunkNamesTheCharacterAndLongInputKeepsNoDigits) {
   EXPECT_EQ(NormalizeNumber(u"03\U0001F4DE").junk, U'\U0001F4DE');
   EXPECT_EQ(NormalizeNumber(u"03x").junk, U'x');
+  EXPECT_EQ(NormalizeNumber(u"03\U00010000").junk, U'\U00010000');
   const NumberAnswer huge = NormalizeNumber(std::u16string(100000, u'1'));
   EXPECT_EQ(huge.problem, NumberProblem::TooLong);
   EXPECT_EQ(huge.digitCount, 100000u);
@@ -164,7 +165,7 @@ TEST(CliText, HiddenCharactersAndBytesAreShownEscaped) {
        {Case{"a\tb\n\r", "a\\tb\\n\\r", R"("a\tb\n\r")"}, Case{"\x1B[2J\x7F", "\\u001B[2J\\u007F", R"("\u001B[2J\u007F")"},
         Case{"\xC2\x85\xC2\x9B", "\\u0085\\u009B", R"("\u0085\u009B")"},
         Case{"\xE2\x80\xA8\xE2\x80\xA9", "\\u2028\\u2029", R"("\u2028\u2029")"},
-        Case{"\xD8\x9C\xE2\x80\x8E\xE2\x80\xAE\xE2\x81\xA9", "\\u061C\\u200E\\u202E\\u2069", R"("\u061C\u200E\u202E\u2069")"},
+        Case{"\xD8\x9C\xE2\x80\x8E\xE2\x80\xAA\xE2\x80\xAE\xE2\x81\xA9", "\\u061C\\u200E\\u202A\\u202E\\u2069", R"("\u061C\u200E\u202A\u202E\u2069")"},
         Case{"\xFF\x81", "\\xFF\\x81", R"("\\xFF\\x81")"}, Case{"\"\\", "\"\\", R"("\"\\")"},
         Case{"東\xC2\xA0\xF0\x9F\x9A\x80\xE2\x80\x8B", "東\xC2\xA0\xF0\x9F\x9A\x80\xE2\x80\x8B", "\"東\xC2\xA0\xF0\x9F\x9A\x80\xE2\x80\x8B\""}}) {
     EXPECT_EQ(cli::Shown(bytes), shown) << bytes;

@@ -199,6 +199,10 @@ INSTANTIATE_TEST_SUITE_P(
                   R"-({"line":2,"input":"0120-123-456","number":"0120123456","code":"0120","pref":"共  通","area":"フリーアクセス/フリーダイヤル等","old":false,"reason":null})-" "\n", ""},
         ShellCase{R"-(printf 'a;"b;c";099-123-4567\n' | "$0" -i -d ';' --field 3 -f json)-", 0,
                   R"-({"line":1,"fields":["a","b;c","099-123-4567"],"input":"099-123-4567","number":"0991234567","code":"09912","pref":"鹿児島県","area":"鹿児島郡十島村","old":false,"reason":null})-" "\n", ""},
+        // A delimiter alone means field 1; a header of one ASCII field is a header, not a number.
+        ShellCase{R"-(printf '0120,x\n' | "$0" -i -d , && printf 'phone\n110\n' | "$0" -i --header)-", 0,
+                  "1\t0120\tx\t0120\t0120\t共  通\tフリーアクセス/フリーダイヤル等\t\n"
+                  "line\tphone\tnumber\tcode\tpref\tarea\treason\n2\t110\t110\t110\t共  通\t警察\t\n", ""},
         // Files: a missing one among good ones is named, and the others are read.
         ShellCase{R"-(echo 0120-123-456 > a && echo 110 > b && "$0" -i a missing - b < a)-", 2,
                   "a\t1\t0120-123-456\t0120123456\t0120\t共  通\tフリーアクセス/フリーダイヤル等\t\n"

@@ -44,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Case{"code_partial_23_anywhere", u"23", 0, 0, kWholeCountry, 39},
                       Case{"code_exact_011", u"011", 0, 1, kWholeCountry, 4},
                       Case{"code_exact_11_is_not_011", u"11", 0, 1, kWholeCountry, 0},
+                      Case{"code_exact_159_the_last_row", u"159", 0, 1, kWholeCountry, 1},
                       Case{"code_fullwidth_digits", u"０１１", 0, 0, kWholeCountry, 0},
                       Case{"area_exact_sapporo_prefix", u"札幌", 1, 1, kWholeCountry, 0},
                       Case{"area_exact_hokuto_in_hokkaido", u"北斗市", 1, 1, u"北海道", 1},
