@@ -370,12 +370,7 @@ std::u16string ReasonText(const NumberAnswer& a) {
       // A character that would be shown escaped is named by its code only.
       if (!IsHidden(a.junk) && !(a.junk >= 0xD800 && a.junk <= 0xDFFF)) {
         std::u16string ch;
-        if (a.junk > 0xFFFF) {
-          ch += static_cast<char16_t>(0xD800 + ((a.junk - 0x10000) >> 10));
-          ch += static_cast<char16_t>(0xDC00 + ((a.junk - 0x10000) & 0x3FF));
-        } else {
-          ch += static_cast<char16_t>(a.junk);
-        }
+        AppendCodePoint(ch, a.junk);
         shown = u"\"" + ch + u"\" (" + shown + u")";
       }
       return u"contains " + shown + u", which no telephone number holds";

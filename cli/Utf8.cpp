@@ -10,16 +10,6 @@
 namespace telvara::cli {
 namespace {
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out += static_cast<char16_t>(cp);
-  } else {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  }
-}
-
 // The code point at text[i], a surrogate pair taken together; i moves past it.
 char32_t Next(std::u16string_view text, size_t& i) {
   const char32_t c = text[i++];
@@ -72,6 +62,16 @@ bool Utf8Widths() {
 }
 
 }  // namespace
+
+void AppendCodePoint(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out += static_cast<char16_t>(cp);
+  } else {
+    cp -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (cp >> 10));
+    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+  }
+}
 
 size_t AppendDecodedUtf8(std::u16string& text, std::string_view bytes) {
   const size_t start = text.size();

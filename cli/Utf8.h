@@ -30,6 +30,9 @@ Decoded DecodeUtf8(std::string_view bytes);
 // invalid byte, or npos.
 size_t AppendDecodedUtf8(std::u16string& text, std::string_view bytes);
 
+// Appends one code point, as a surrogate pair beyond U+FFFF.
+void AppendCodePoint(std::u16string& out, char32_t cp);
+
 // Appends text as UTF-8; a lone surrogate becomes U+FFFD.
 void AppendUtf8(std::string& out, std::u16string_view text);
 std::string ToUtf8(std::u16string_view text);
